@@ -1,0 +1,57 @@
+#include "platform/system_services_win32.h"
+
+#include <vector>
+
+#include "platform/win32_util.h"
+#include "version.h"
+
+namespace tolvane {
+
+MessageAnswer Win32MessageBox::Show(std::string_view text, MessageButtons buttons,
+                                    MessageIcon icon) {
+    UINT style = MB_SETFOREGROUND;
+    switch (buttons) {
+    case MessageButtons::Ok: style |= MB_OK; break;
+    case MessageButtons::OkCancel: style |= MB_OKCANCEL; break;
+    case MessageButtons::YesNo: style |= MB_YESNO; break;
+    }
+    if (icon == MessageIcon::Exclamation) {
+        style |= MB_ICONEXCLAMATION;
+    }
+    const std::wstring caption = win32::Widen(version::kTitle);
+    switch (MessageBoxW(owner_, win32::Widen(text).c_str(), caption.c_str(), style)) {
+    case IDYES: return MessageAnswer::Yes;
+    case IDNO: return MessageAnswer::No;
+    case IDCANCEL: return MessageAnswer::Cancel;
+    default: return MessageAnswer::Ok;
+    }
+}
+
+std::string Win32Clock::TimeOfDayText() {
+    wchar_t buffer[128];
+    const int length =
+        GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, nullptr, nullptr, buffer, 128);
+    if (length <= 1) {
+        return {};
+    }
+    return win32::Narrow(std::wstring_view(buffer, static_cast<size_t>(length - 1)));
+}
+
+std::optional<std::string> Win32Environment::Get(std::string_view name) {
+    const std::wstring wideName = win32::Widen(name);
+    SetLastError(ERROR_SUCCESS);
+    const DWORD size = GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
+    if (size == 0) {
+        if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) {
+            return std::nullopt;
+        }
+        return std::string();
+    }
+    std::vector<wchar_t> buffer(size);
+    const DWORD length = GetEnvironmentVariableW(wideName.c_str(), buffer.data(), size);
+    return win32::Narrow(std::wstring_view(buffer.data(), length));
+}
+
+void Win32Beeper::Beep() { MessageBeep(MB_OK); }
+
+} // namespace tolvane

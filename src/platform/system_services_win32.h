@@ -1,0 +1,34 @@
+#pragma once
+
+#include <windows.h>
+
+#include "platform/services.h"
+
+namespace tolvane {
+
+class Win32MessageBox : public MessageBoxService {
+public:
+    // Boxes are modal to the owner window, when one is set.
+    void SetOwner(HWND owner) { owner_ = owner; }
+    MessageAnswer Show(std::string_view text, MessageButtons buttons, MessageIcon icon) override;
+
+private:
+    HWND owner_ = nullptr;
+};
+
+class Win32Clock : public Clock {
+public:
+    std::string TimeOfDayText() override;
+};
+
+class Win32Environment : public Environment {
+public:
+    std::optional<std::string> Get(std::string_view name) override;
+};
+
+class Win32Beeper : public Beeper {
+public:
+    void Beep() override;
+};
+
+} // namespace tolvane

@@ -1,0 +1,130 @@
+#include "scan/process_host_win32.h"
+
+#include <windows.h>
+
+#include <mmsystem.h>
+
+#include <vector>
+
+#include "platform/command_resolution.h"
+#include "platform/message_loop_win32.h"
+#include "platform/win32_util.h"
+
+namespace tolvane {
+namespace {
+
+using win32::UniqueHandle;
+
+class Win32WatchedProcess : public WatchedProcess {
+public:
+    explicit Win32WatchedProcess(UniqueHandle handle) : handle_(std::move(handle)) {}
+    bool HasEnded() override { return WaitForSingleObject(handle_.Get(), 0) == WAIT_OBJECT_0; }
+    std::uint32_t ExitStatus() override {
+        DWORD status = 0;
+        GetExitCodeProcess(handle_.Get(), &status);
+        return status;
+    }
+
+private:
+    UniqueHandle handle_;
+};
+
+class Win32StartedProcess : public StartedProcess {
+public:
+    Win32StartedProcess(UniqueHandle creation, DWORD id) : creation_(std::move(creation)), id_(id) {}
+    std::uint32_t ProcessId() const override { return id_; }
+    std::unique_ptr<WatchedProcess> Open() override {
+        // The creation handle is held until here, so the id cannot name another process yet.
+        UniqueHandle handle(OpenProcess(kProcessQueryInformation | SYNCHRONIZE, FALSE, id_));
+        if (!handle) {
+            return nullptr;
+        }
+        return std::make_unique<Win32WatchedProcess>(std::move(handle));
+    }
+
+private:
+    UniqueHandle creation_;
+    DWORD id_;
+};
+
+bool CreateChild(const std::string& commandLine, std::int32_t windowStyle, UniqueHandle& process,
+                 DWORD& processId, std::string& error) {
+    const ResolvedCommand resolved = ResolveCommand(commandLine, win32::SystemFolder());
+    const std::wstring application = win32::Widen(resolved.ApplicationPath);
+    std::wstring arguments = win32::Widen(resolved.CommandLine);
+    std::vector<wchar_t> writable(arguments.begin(), arguments.end());
+    writable.push_back(L'\0');
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(windowStyle);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr, FALSE,
+                        CREATE_NEW_CONSOLE, nullptr, nullptr, &startup, &info)) {
+        error = win32::ErrorText(GetLastError());
+        return false;
+    }
+    CloseHandle(info.hThread);
+    process.Reset(info.hProcess);
+    processId = info.dwProcessId;
+    return true;
+}
+
+} // namespace
+
+std::unique_ptr<StartedProcess> Win32ProcessHost::Start(const std::string& commandLine,
+                                                        std::int32_t windowStyle,
+                                                        std::string& error) {
+    UniqueHandle process;
+    DWORD id = 0;
+    if (!CreateChild(commandLine, windowStyle, process, id, error)) {
+        return nullptr;
+    }
+    return std::make_unique<Win32StartedProcess>(std::move(process), id);
+}
+
+bool Win32ProcessHost::StartDetached(const std::string& commandLine, std::int32_t windowStyle,
+                                     std::string& error) {
+    UniqueHandle process;
+    DWORD id = 0;
+    return CreateChild(commandLine, windowStyle, process, id, error);
+}
+
+void Win32ProcessHost::PumpEvents() {
+    MSG message;
+    while (!quitPending_ && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            quitPending_ = true;
+            quitCode_ = static_cast<int>(message.wParam);
+            break;
+        }
+        win32::DispatchWindowMessage(message);
+    }
+}
+
+void Win32ProcessHost::Pause(std::uint32_t milliseconds) {
+    const DWORD start = timeGetTime();
+    for (;;) {
+        const DWORD elapsed = timeGetTime() - start;
+        if (elapsed >= milliseconds) {
+            break;
+        }
+        const DWORD remaining = milliseconds - elapsed;
+        if (quitPending_) {
+            Sleep(remaining);
+            continue;
+        }
+        // Wake for each message as it arrives, so the window answers within milliseconds.
+        MsgWaitForMultipleObjectsEx(0, nullptr, remaining, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        PumpEvents();
+    }
+    if (quitPending_) {
+        quitPending_ = false;
+        PostQuitMessage(quitCode_);
+    }
+}
+
+std::uint32_t Win32ProcessHost::TickMs() { return timeGetTime(); }
+
+} // namespace tolvane

@@ -1,0 +1,116 @@
+#include "scan/run_log.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace tolvane {
+namespace {
+
+constexpr std::string_view kCommandLabel = "Command:  ";
+constexpr std::string_view kStartedLabel = "Started:  ";
+constexpr std::string_view kCompletedLabel = "  /  Completed:  ";
+constexpr std::string_view kErrorlevelLabel = "Errorlevel:  ";
+constexpr std::string_view kNoExitCode = "none - ";
+constexpr std::string_view kLimitLead = "A preset [";
+constexpr std::string_view kLimitMiddle = "] scan limit was reached for drive [";
+constexpr std::string_view kLimitTail = "]\r\nRescanning for this drive is cancelled.\r\n\r\n";
+
+constexpr std::string_view kNoErrors = " - No Errors were found.";
+constexpr std::string_view kUnknownError = " - Unknown Error.";
+
+struct SentenceRow {
+    std::string_view ReadOnly, FastFix, FullFix;
+};
+
+constexpr SentenceRow kSentences[] = {
+    {kNoErrors, kNoErrors, kNoErrors},
+    {" - Errors were found but not fixed, because /f was not specified.",
+     " - Errors were found and fixed, but errors may remain on the drive because /i /c was "
+     "specified.",
+     " - Errors were found and fixed."},
+    {" - Disk cleanup, such as garbage collection, was not performed because /f was not "
+     "specified.",
+     " - Disk cleanup, such as garbage collection, was performed; but errors may remain on the "
+     "drive because /i /c was specified.",
+     " - Disk cleanup, such as garbage collection, was performed."},
+    {" - Could not check the disk, or errors were not fixed because /f was not specified.",
+     " - Could not check the disk, or errors could not be fixed; try again without using /I /C.",
+     " - Could not check the disk, or errors could not be fixed."},
+};
+
+} // namespace
+
+void RunLog::Append(std::string_view text) {
+    text_ += text;
+    if (observer_) {
+        observer_(text);
+    }
+}
+
+ExitCodeReading ExitCodeSentence(std::int32_t exitCode, ScanMode mode) {
+    if (exitCode < 0 || exitCode > 3) {
+        return {kUnknownError, false};
+    }
+    const SentenceRow& row = kSentences[exitCode];
+    if (IsReadOnlyMode(mode)) {
+        return {row.ReadOnly, true};
+    }
+    if (mode == ScanMode::ScanFixFast) {
+        return {row.FastFix, true};
+    }
+    return {row.FullFix, true};
+}
+
+void AppendPassStart(RunLog& log, std::string_view commandLine, Clock& clock) {
+    std::string text(kCommandLabel);
+    text += commandLine;
+    text += kCrLf;
+    text += kStartedLabel;
+    text += clock.TimeOfDayText();
+    log.Append(text);
+}
+
+void AppendPassEnd(RunLog& log, std::int32_t exitCode, ScanMode mode, Clock& clock) {
+    std::string text(kCompletedLabel);
+    text += clock.TimeOfDayText();
+    text += kCrLf;
+    text += kErrorlevelLabel;
+    text += std::to_string(exitCode);
+    text += ExitCodeSentence(exitCode, mode).Sentence;
+    text += kCrLf;
+    text += kCrLf;
+    log.Append(text);
+}
+
+void AppendPassFailure(RunLog& log, std::string_view failureMessage, Clock& clock) {
+    std::string text(kCompletedLabel);
+    text += clock.TimeOfDayText();
+    text += kCrLf;
+    text += kErrorlevelLabel;
+    text += kNoExitCode;
+    text += failureMessage;
+    text += kCrLf;
+    text += kCrLf;
+    log.Append(text);
+}
+
+void AppendLimitReached(RunLog& log, std::string_view rescanNumberText,
+                        std::string_view driveLetter) {
+    std::string upper(driveLetter);
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    std::string text(kLimitLead);
+    text += rescanNumberText;
+    text += kLimitMiddle;
+    text += upper;
+    text += kLimitTail;
+    log.Append(text);
+}
+
+std::string StatusCommandText(std::string_view commandLine) {
+    std::string text(kStatusCommandPrefix);
+    text += commandLine;
+    return text;
+}
+
+} // namespace tolvane

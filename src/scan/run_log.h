@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "platform/services.h"
+#include "scan/scan_settings.h"
+
+namespace tolvane {
+
+inline constexpr std::string_view kCrLf = "\r\n";
+
+inline constexpr std::string_view kStatusCommandPrefix = "Command:  ";
+inline constexpr std::string_view kStatusNotYetStarted = "Command:  Not Yet Started";
+inline constexpr std::string_view kStatusNotActive = "Command:  Not Active";
+inline constexpr std::string_view kStatusInProgressYes = "In Progress:  Yes";
+inline constexpr std::string_view kStatusInProgressNo = "In Progress:  No";
+
+// The run log shown in the results box. Runs only append to it; the user may edit it. Each
+// append reports just the new text to the observer, so a window can add it at the end of what
+// it shows instead of rewriting a log that may have grown to many thousands of entries.
+class RunLog {
+public:
+    using AppendObserver = std::function<void(std::string_view appended)>;
+
+    const std::string& Text() const { return text_; }
+    // The user's edit of the box: the next append goes after whatever it holds now.
+    void ReplaceText(std::string text) { text_ = std::move(text); }
+    void Append(std::string_view text);
+    void SetAppendObserver(AppendObserver observer) { observer_ = std::move(observer); }
+
+private:
+    std::string text_;
+    AppendObserver observer_;
+};
+
+struct ExitCodeReading {
+    std::string_view Sentence;
+    bool Known = false; // 0 to 3: a result chkdsk defines
+};
+
+ExitCodeReading ExitCodeSentence(std::int32_t exitCode, ScanMode mode);
+
+void AppendPassStart(RunLog& log, std::string_view commandLine, Clock& clock);
+void AppendPassEnd(RunLog& log, std::int32_t exitCode, ScanMode mode, Clock& clock);
+// Ends the entry of a pass whose process could not be started or watched: no exit code was
+// read, so none is claimed.
+void AppendPassFailure(RunLog& log, std::string_view failureMessage, Clock& clock);
+void AppendLimitReached(RunLog& log, std::string_view rescanNumberText,
+                        std::string_view driveLetter);
+
+std::string StatusCommandText(std::string_view commandLine);
+
+} // namespace tolvane
