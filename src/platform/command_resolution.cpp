@@ -10,8 +10,8 @@ bool EndsWithNoCase(std::string_view text, std::string_view tail) {
     if (text.size() < tail.size()) {
         return false;
     }
-    return std::equal(tail.begin(), tail.end(), text.end() - static_cast<std::ptrdiff_t>(tail.size()),
-                      [](char a, char b) {
+    return std::equal(tail.begin(), tail.end(),
+                      text.end() - static_cast<std::ptrdiff_t>(tail.size()), [](char a, char b) {
                           return std::tolower(static_cast<unsigned char>(a)) ==
                                  std::tolower(static_cast<unsigned char>(b));
                       });
@@ -54,15 +54,14 @@ ResolvedCommand ResolveCommand(std::string_view commandLine, std::string_view sy
     // A batch file path may hold blanks and is never followed by arguments here.
     const std::string_view batch = Unquote(whole);
     if (HasPath(batch) && (EndsWithNoCase(batch, ".bat") || EndsWithNoCase(batch, ".cmd"))) {
-        return {InFolder(systemFolder, "cmd.exe"),
-                "cmd.exe /c \"\"" + std::string(batch) + "\"\""};
+        return {InFolder(systemFolder, "cmd.exe"), "cmd.exe /c \"\"" + std::string(batch) + "\"\""};
     }
 
     std::string_view program;
     if (!whole.empty() && whole.front() == '"') {
         const auto close = whole.find('"', 1);
-        program = whole.substr(1, close == std::string_view::npos ? std::string_view::npos
-                                                                  : close - 1);
+        program =
+            whole.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
     } else {
         program = whole.substr(0, whole.find_first_of(" \t"));
     }

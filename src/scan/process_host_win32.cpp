@@ -31,14 +31,18 @@ private:
 
 class Win32StartedProcess : public StartedProcess {
 public:
-    Win32StartedProcess(UniqueHandle creation, DWORD id) : creation_(std::move(creation)), id_(id) {}
+    Win32StartedProcess(UniqueHandle creation, DWORD id)
+        : creation_(std::move(creation)), id_(id) {}
     std::uint32_t ProcessId() const override { return id_; }
     std::unique_ptr<WatchedProcess> Open() override {
-        // The creation handle is held until here, so the id cannot name another process yet.
-        UniqueHandle handle(OpenProcess(kProcessQueryInformation | SYNCHRONIZE, FALSE, id_));
-        if (!handle) {
+        // Opened from the creation handle rather than by id: an id may already name nothing
+        // (Wine drops a process that has ended from its id table) or, later, another process.
+        HANDLE opened = nullptr;
+        if (!DuplicateHandle(GetCurrentProcess(), creation_.Get(), GetCurrentProcess(), &opened,
+                             kProcessQueryInformation | SYNCHRONIZE, FALSE, 0)) {
             return nullptr;
         }
+        UniqueHandle handle(opened);
         return std::make_unique<Win32WatchedProcess>(std::move(handle));
     }
 
@@ -125,6 +129,8 @@ void Win32ProcessHost::Pause(std::uint32_t milliseconds) {
     }
 }
 
-std::uint32_t Win32ProcessHost::TickMs() { return timeGetTime(); }
+std::uint32_t Win32ProcessHost::TickMs() {
+    return timeGetTime();
+}
 
 } // namespace tolvane

@@ -53,8 +53,7 @@ public:
     virtual ~ProcessHost() = default;
     // Starts the command line; on failure returns null and the system's description of why.
     virtual std::unique_ptr<StartedProcess> Start(const std::string& commandLine,
-                                                  std::int32_t windowStyle,
-                                                  std::string& error) = 0;
+                                                  std::int32_t windowStyle, std::string& error) = 0;
     // Starts the command line without waiting for it or keeping it; false and the system's
     // description when it cannot be started.
     virtual bool StartDetached(const std::string& commandLine, std::int32_t windowStyle,

@@ -27,8 +27,7 @@ ComposedCommand ComposeScanCommand(const ScanSettings& settings, const std::stri
         std::string text(settings.Mode == ScanMode::ScanRecover ? kRecoverConfirmLead
                                                                 : kReEvalConfirmLead);
         text += kConfirmBody;
-        composed.Refused =
-            messages.Show(text, MessageButtons::YesNo) != MessageAnswer::Yes;
+        composed.Refused = messages.Show(text, MessageButtons::YesNo) != MessageAnswer::Yes;
     }
     return composed;
 }

@@ -21,8 +21,7 @@ TEST(ResolveCommand, BareToolsComeFromTheSystemFolderWithTheCommandUnchanged) {
 TEST(ResolveCommand, BatchFilesRunThroughTheInterpreterQuoted) {
     ResolvedCommand r = ResolveCommand("C:\\Program Files\\Tolvane\\errorlevel_check.bat", kSystem);
     EXPECT_EQ(r.ApplicationPath, "C:\\Windows\\system32\\cmd.exe");
-    EXPECT_EQ(r.CommandLine,
-              "cmd.exe /c \"\"C:\\Program Files\\Tolvane\\errorlevel_check.bat\"\"");
+    EXPECT_EQ(r.CommandLine, "cmd.exe /c \"\"C:\\Program Files\\Tolvane\\errorlevel_check.bat\"\"");
     r = ResolveCommand("\"D:\\t\\X.CMD\"", kSystem);
     EXPECT_EQ(r.CommandLine, "cmd.exe /c \"\"D:\\t\\X.CMD\"\"");
 }

@@ -40,7 +40,7 @@ TEST(ExitCodeSentence, TableByModeClass) {
     for (const Row& row : rows) {
         for (ScanMode mode : kAllModes) {
             const ExitCodeReading reading = ExitCodeSentence(row.Code, mode);
-            const char* expected = IsReadOnlyMode(mode)              ? row.ReadOnly
+            const char* expected = IsReadOnlyMode(mode)            ? row.ReadOnly
                                    : mode == ScanMode::ScanFixFast ? row.FastFix
                                                                    : row.FullFix;
             EXPECT_EQ(reading.Sentence, expected) << row.Code << " " << static_cast<int>(mode);
@@ -109,7 +109,8 @@ TEST(RunLogEntries, AppendsFollowUserEditsAndReportOnlyNewText) {
     const std::string firstRun = log.Text();
     log.ReplaceText(firstRun + "technician's note\r\n");
     AppendPassStart(log, "chkdsk C:", clock);
-    EXPECT_EQ(log.Text(), firstRun + "technician's note\r\nCommand:  chkdsk C:\r\nStarted:  10:00:00");
+    EXPECT_EQ(log.Text(),
+              firstRun + "technician's note\r\nCommand:  chkdsk C:\r\nStarted:  10:00:00");
     ASSERT_EQ(appended.size(), 3u);
     EXPECT_EQ(appended[2], "Command:  chkdsk C:\r\nStarted:  10:00:00");
 }

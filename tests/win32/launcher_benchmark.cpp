@@ -1,6 +1,7 @@
 // Timing probe of the launcher: while a child runs two seconds, another thread posts a message to
 // a window every 7 ms; the window records how long each one waited to be handled. Also reports
-// the waiting process's CPU time over wall time in a second wait with nothing posted. Prints figures; judges nothing.
+// the waiting process's CPU time over wall time in a second wait with nothing posted. Prints
+// figures; judges nothing.
 #include <windows.h>
 
 #include <algorithm>

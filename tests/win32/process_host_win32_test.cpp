@@ -73,8 +73,7 @@ TEST_F(Win32LauncherTest, BatchFileInAFolderWithSpacesRunsThroughTheInterpreter)
     TempFolder folder(L"launcher batch");
     const std::wstring batch = folder.File(L"errorlevel_check.bat");
     ASSERT_TRUE(testing::WriteFileBytes(batch, "@echo off\r\nexit 3\r\n"));
-    EXPECT_TRUE(
-        RunProcessAndWait(host, win32::Narrow(batch), 1, message, kScanTimeoutMs));
+    EXPECT_TRUE(RunProcessAndWait(host, win32::Narrow(batch), 1, message, kScanTimeoutMs));
     EXPECT_EQ(LastExitCode, 3);
 }
 

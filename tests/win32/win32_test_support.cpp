@@ -26,7 +26,9 @@ TempFolder::TempFolder(const std::wstring& name) {
     CreateDirectoryW(path_.c_str(), nullptr);
 }
 
-TempFolder::~TempFolder() { RemoveTree(path_); }
+TempFolder::~TempFolder() {
+    RemoveTree(path_);
+}
 
 void RemoveTree(const std::wstring& path) {
     WIN32_FIND_DATAW found;
