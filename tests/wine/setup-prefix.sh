@@ -20,7 +20,19 @@ fi
 for tool in chkdsk chkntfs shutdown wpeutil; do
     cp -f "$standin" "$system32/$tool.exe"
 done
+# A second, non-system drive for runs that must not name the system drive: T: is a folder of
+# the prefix.
+mkdir -p "$prefix/drive_t"
+ln -sfn ../drive_t "$prefix/dosdevices/t:"
 # shutdown.exe is also a Wine builtin: make the native stand-in win.
 wine reg add 'HKCU\Software\Wine\DllOverrides' /v shutdown.exe /d native /f >/dev/null 2>&1
+# The tests run on a virtual display without a window manager. Wine then draws the windows'
+# frames and captions itself (so screenshots show them), and does not wait for a window manager
+# to confirm each window it hides (two seconds per window otherwise).
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+# A crashing test program ends at once instead of waiting in Wine's debugger.
+wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /f \
+    >/dev/null 2>&1 || true
 wineserver -w
 echo "Wine prefix ready: $prefix"

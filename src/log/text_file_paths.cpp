@@ -1,0 +1,35 @@
+#include "log/text_file_paths.h"
+
+#include <cstdio>
+
+namespace tolvane {
+
+std::string ExtendedLengthPath(std::string_view fullPath) {
+    const auto startsWith = [&](std::string_view prefix) {
+        return fullPath.substr(0, prefix.size()) == prefix;
+    };
+    if (startsWith("\\\\?\\") || startsWith("\\\\.\\")) {
+        return std::string(fullPath);
+    }
+    if (startsWith("\\\\")) {
+        return "\\\\?\\UNC\\" + std::string(fullPath.substr(2));
+    }
+    if (fullPath.size() >= 3 && fullPath[1] == ':' && fullPath[2] == '\\') {
+        return "\\\\?\\" + std::string(fullPath);
+    }
+    return std::string(fullPath);
+}
+
+std::string TemporaryPathBeside(std::string_view fullPath, std::uint32_t processId,
+                                std::uint32_t attempt) {
+    const auto slash = fullPath.find_last_of('\\');
+    if (slash == std::string_view::npos || slash + 1 == fullPath.size()) {
+        return {};
+    }
+    char name[40];
+    std::snprintf(name, sizeof(name), "~tolvane-%x-%x.tmp", static_cast<unsigned>(processId),
+                  static_cast<unsigned>(attempt));
+    return std::string(fullPath.substr(0, slash + 1)) + name;
+}
+
+} // namespace tolvane

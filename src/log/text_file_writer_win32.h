@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "log/text_file_writer.h"
+
+namespace tolvane {
+
+// Writes through the wide file calls. Replacing goes through a temporary file beside the target
+// that is flushed and then moved over it, so a failure at any point leaves the old file as it
+// was; a failed append takes back what it added. A read-only target is refused in both modes.
+//
+// Text is converted from UTF-8 to the ANSI code page; a character the code page lacks becomes
+// its default character ("?" in the Western code pages), never a best-fit lookalike, and an
+// invalid UTF-8 sequence becomes that default character too.
+class Win32TextFileWriter : public TextFileWriter {
+public:
+    // Lets a test stop the file write short, as a full disk does, once this many bytes of the
+    // new content have reached the file.
+    struct InjectedWriteFailure {
+        std::uint64_t AfterBytes = 0;
+    };
+
+    Win32TextFileWriter() = default;
+    explicit Win32TextFileWriter(InjectedWriteFailure failure) : failure_(failure) {}
+
+    bool SaveTextToFile(const std::string& FileFullPath, const std::string& sText,
+                        bool Overwrite) override;
+
+private:
+    std::optional<InjectedWriteFailure> failure_;
+};
+
+} // namespace tolvane

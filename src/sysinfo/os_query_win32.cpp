@@ -1,0 +1,177 @@
+#include "sysinfo/os_query_win32.h"
+
+#include <windows.h>
+
+#include <oleauto.h>
+#include <wbemidl.h>
+
+#include <cstdio>
+
+#include "platform/win32_util.h"
+
+namespace tolvane {
+namespace {
+
+static_assert(sizeof(OSVERSIONINFOEXA) == 156, "the version record the checks are written for");
+
+// How long one step through the instances may take before the query counts as failed.
+constexpr long kNextInstanceTimeoutMs = 30'000;
+
+template <typename Interface> class ComPtr {
+public:
+    ComPtr() = default;
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ~ComPtr() { Reset(); }
+
+    Interface* Get() const { return pointer_; }
+    Interface* operator->() const { return pointer_; }
+    Interface** Put() {
+        Reset();
+        return &pointer_;
+    }
+    void** PutVoid() { return reinterpret_cast<void**>(Put()); }
+    void Reset() {
+        if (pointer_ != nullptr) {
+            pointer_->Release();
+            pointer_ = nullptr;
+        }
+    }
+
+private:
+    Interface* pointer_ = nullptr;
+};
+
+// Initialises COM on this thread for as long as it lives, and balances only its own success.
+class ComApartment {
+public:
+    ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment() {
+        if (SUCCEEDED(result_)) {
+            CoUninitialize();
+        }
+    }
+    // A thread that already lives in the other apartment model can use COM as it is.
+    bool Usable() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
+    HRESULT Result() const { return result_; }
+
+private:
+    HRESULT result_;
+};
+
+class Bstr {
+public:
+    explicit Bstr(const wchar_t* text) : value_(SysAllocString(text)) {}
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    ~Bstr() { SysFreeString(value_); }
+    BSTR Get() const { return value_; }
+
+private:
+    BSTR value_;
+};
+
+class Variant {
+public:
+    Variant() { VariantInit(&value_); }
+    Variant(const Variant&) = delete;
+    Variant& operator=(const Variant&) = delete;
+    ~Variant() { VariantClear(&value_); }
+    VARIANT* Get() { return &value_; }
+
+private:
+    VARIANT value_;
+};
+
+std::string StepFailure(const char* step, HRESULT result) {
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
+    return std::string(step) + " failed (" + code +
+           "): " + win32::ErrorText(static_cast<DWORD>(result));
+}
+
+// Lets WMI act for the caller. An in-process object has no proxy to set, so failing here is
+// not an error; a call that needed it fails later and is reported there.
+void AllowImpersonation(IUnknown* object) {
+    CoSetProxyBlanket(object, RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
+                      RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
+}
+
+} // namespace
+
+OsVersionNumbers Win32VersionQuery::Read() {
+    OSVERSIONINFOEXA record{};
+    record.dwOSVersionInfoSize = sizeof record;
+    if (!GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&record))) {
+        return {};
+    }
+    return {record.dwPlatformId, record.dwMajorVersion};
+}
+
+SkuReading WmiSkuQuery::ReadOperatingSystemSkus() {
+    SkuReading reading;
+    // Made first, so it ends last: every COM object below is released while COM still runs.
+    const ComApartment apartment;
+    if (!apartment.Usable()) {
+        reading.Failure = StepFailure("CoInitializeEx", apartment.Result());
+        return reading;
+    }
+    ComPtr<IWbemLocator> locator;
+    HRESULT result = CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_IWbemLocator, locator.PutVoid());
+    if (FAILED(result)) {
+        reading.Failure = StepFailure("CoCreateInstance(WbemLocator)", result);
+        return reading;
+    }
+    ComPtr<IWbemServices> services;
+    const Bstr space(L"ROOT\\CIMV2");
+    result = locator->ConnectServer(space.Get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr,
+                                    services.Put());
+    if (FAILED(result)) {
+        reading.Failure = StepFailure("ConnectServer(ROOT\\CIMV2)", result);
+        return reading;
+    }
+    AllowImpersonation(services.Get());
+    ComPtr<IEnumWbemClassObject> instances;
+    const Bstr className(L"Win32_OperatingSystem");
+    result = services->CreateInstanceEnum(className.Get(),
+                                          WBEM_FLAG_RETURN_IMMEDIATELY | WBEM_FLAG_FORWARD_ONLY,
+                                          nullptr, instances.Put());
+    if (FAILED(result)) {
+        reading.Failure = StepFailure("CreateInstanceEnum(Win32_OperatingSystem)", result);
+        return reading;
+    }
+    AllowImpersonation(instances.Get());
+    for (;;) {
+        ComPtr<IWbemClassObject> instance;
+        ULONG returned = 0;
+        result = instances->Next(kNextInstanceTimeoutMs, 1, instance.Put(), &returned);
+        if (FAILED(result) || result == WBEM_S_TIMEDOUT) {
+            reading.Failure = StepFailure("IEnumWbemClassObject::Next", result);
+            return reading;
+        }
+        if (returned == 0) {
+            break;
+        }
+        Variant value;
+        result = instance->Get(L"OperatingSystemSKU", 0, value.Get(), nullptr, nullptr);
+        if (FAILED(result)) {
+            reading.Failure = StepFailure("Get(OperatingSystemSKU)", result);
+            return reading;
+        }
+        // A missing value (VT_NULL) or one beyond 32 signed bits fails the conversion.
+        Variant number;
+        result = VariantChangeType(number.Get(), value.Get(), 0, VT_I4);
+        if (FAILED(result)) {
+            reading.Failure = StepFailure("VariantChangeType(OperatingSystemSKU)", result);
+            return reading;
+        }
+        reading.Values.push_back(static_cast<std::int32_t>(number.Get()->lVal));
+    }
+    reading.Succeeded = true;
+    return reading;
+}
+
+} // namespace tolvane
