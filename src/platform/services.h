@@ -40,4 +40,31 @@ public:
     virtual void Beep() = 0;
 };
 
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // True when a file (not a folder) of that name exists.
+    virtual bool FileExists(const std::string& path) = 0;
+};
+
+struct SaveDialogRequest {
+    std::string Title;
+    std::string FilterName;    // what the file-type list shows
+    std::string FilterPattern; // which files it lists
+    std::string FileName;      // proposed name
+    std::string DefaultExtension;
+    std::string InitialFolder;
+    // The older, non-Explorer style of the dialog, for systems where the Explorer one fails.
+    bool Classic = false;
+};
+
+enum class SaveDialogOutcome { Chosen, Cancelled, Failed };
+
+// The system's save dialog; it does no overwrite prompting of its own.
+class SaveDialogService {
+public:
+    virtual ~SaveDialogService() = default;
+    virtual SaveDialogOutcome Show(const SaveDialogRequest& request, std::string& chosenPath) = 0;
+};
+
 } // namespace tolvane

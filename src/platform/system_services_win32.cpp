@@ -29,8 +29,7 @@ MessageAnswer Win32MessageBox::Show(std::string_view text, MessageButtons button
 
 std::string Win32Clock::TimeOfDayText() {
     wchar_t buffer[128];
-    const int length =
-        GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, nullptr, nullptr, buffer, 128);
+    const int length = GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, nullptr, nullptr, buffer, 128);
     if (length <= 1) {
         return {};
     }
@@ -52,6 +51,13 @@ std::optional<std::string> Win32Environment::Get(std::string_view name) {
     return win32::Narrow(std::wstring_view(buffer.data(), length));
 }
 
-void Win32Beeper::Beep() { MessageBeep(MB_OK); }
+bool Win32FileSystem::FileExists(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(win32::Widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+void Win32Beeper::Beep() {
+    MessageBeep(MB_OK);
+}
 
 } // namespace tolvane

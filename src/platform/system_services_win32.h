@@ -26,6 +26,11 @@ public:
     std::optional<std::string> Get(std::string_view name) override;
 };
 
+class Win32FileSystem : public FileSystem {
+public:
+    bool FileExists(const std::string& path) override;
+};
+
 class Win32Beeper : public Beeper {
 public:
     void Beep() override;

@@ -3,9 +3,11 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "log/text_file_writer.h"
 #include "platform/services.h"
 #include "scan/process_launcher.h"
 
@@ -72,24 +74,81 @@ public:
     void Beep() override { ++Beeps; }
 };
 
+// Records every write; fails when told to.
+class FakeTextFileWriter : public TextFileWriter {
+public:
+    struct Write {
+        std::string Path;
+        std::string Text;
+        bool Overwrite;
+    };
+    std::vector<Write> Writes;
+    bool Fails = false;
+    bool SaveTextToFile(const std::string& FileFullPath, const std::string& sText,
+                        bool Overwrite) override {
+        Writes.push_back({FileFullPath, sText, Overwrite});
+        return !Fails;
+    }
+};
+
+class FakeFileSystem : public FileSystem {
+public:
+    std::vector<std::string> Existing;
+    bool FileExists(const std::string& path) override {
+        for (const std::string& existing : Existing) {
+            if (existing == path) {
+                return true;
+            }
+        }
+        return false;
+    }
+};
+
+// Answers each opening from a script of outcomes and paths; cancels when the script runs dry.
+class FakeSaveDialog : public SaveDialogService {
+public:
+    struct Answer {
+        SaveDialogOutcome Outcome;
+        std::string Path;
+    };
+    std::deque<Answer> Answers;
+    std::vector<SaveDialogRequest> Requests;
+    std::function<void()> OnShow;
+    SaveDialogOutcome Show(const SaveDialogRequest& request, std::string& chosenPath) override {
+        Requests.push_back(request);
+        if (OnShow) {
+            OnShow();
+        }
+        if (Answers.empty()) {
+            return SaveDialogOutcome::Cancelled;
+        }
+        const Answer answer = Answers.front();
+        Answers.pop_front();
+        if (answer.Outcome == SaveDialogOutcome::Chosen) {
+            chosenPath = answer.Path;
+        }
+        return answer.Outcome;
+    }
+};
+
 // A process host with simulated time. Each started process runs for a scripted number of polls
 // and exits with a scripted status; every command line is journaled.
 class FakeProcessHost : public ProcessHost {
 public:
     struct Script {
         std::uint32_t ExitStatus = 0;
-        int PollsUntilEnd = 0;     // how many status queries still see it running
-        bool StartFails = false;   // the start itself fails
-        bool OpenFails = false;    // started, but cannot be opened
+        int PollsUntilEnd = 0;   // how many status queries still see it running
+        bool StartFails = false; // the start itself fails
+        bool OpenFails = false;  // started, but cannot be opened
     };
     std::deque<Script> Scripts;       // one per Start; a default script when empty
     std::vector<std::string> Started; // command lines, in order
-    std::vector<std::pair<std::string, std::int32_t>> Detached;
+    std::vector<std::pair<std::string, std::int32_t>> Detached; // every attempt, in order
+    std::vector<std::string> DetachedFailing;                   // these command lines fail to start
     std::vector<std::int32_t> WindowStyles;
     std::string StartError = "The system cannot find the file specified.";
-    bool DetachedFails = false;
     std::uint32_t Tick = 0;
-    std::uint32_t TickStep = 100;      // how far the clock moves during one pause
+    std::uint32_t TickStep = 100; // how far the clock moves during one pause
     int Pumps = 0;
     std::function<void()> DuringWait; // runs at each event pump, like a window event
 
@@ -110,11 +169,13 @@ public:
     }
     bool StartDetached(const std::string& commandLine, std::int32_t windowStyle,
                        std::string& error) override {
-        if (DetachedFails) {
-            error = StartError;
-            return false;
-        }
         Detached.emplace_back(commandLine, windowStyle);
+        for (const std::string& failing : DetachedFailing) {
+            if (failing == commandLine) {
+                error = StartError;
+                return false;
+            }
+        }
         return true;
     }
     void PumpEvents() override {

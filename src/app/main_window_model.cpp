@@ -1,0 +1,222 @@
+#include "app/main_window_model.h"
+
+#include <algorithm>
+
+#include "boot/boot_schedule.h"
+#include "log/save_log.h"
+#include "scan/debug_mode.h"
+#include "sysinfo/drive_information.h"
+
+namespace tolvane {
+
+MainWindowModel::MainWindowModel(MainWindowServices& services)
+    : services_(services), commandPanel_(kStatusNotYetStarted), progressPanel_(kStatusInProgressNo),
+      autochkPanel_(kAutochkNotEnabled) {
+    log_.SetAppendObserver([this](std::string_view text) {
+        if (observer_ != nullptr) {
+            observer_->OnLogAppended(text);
+        }
+    });
+}
+
+MainWindowModel::~MainWindowModel() = default;
+
+std::string_view MainWindowModel::StartCaption() const {
+    return settings_.UIMenu_DebugMode ? kDebugStartCaption : kStartCaption;
+}
+
+void MainWindowModel::Changed() {
+    if (observer_ != nullptr) {
+        observer_->OnStateChanged();
+    }
+}
+
+void MainWindowModel::ChooseScanMode(ScanMode mode) {
+    settings_.Mode = mode;
+    if (IsReadOnlyMode(mode)) {
+        ChooseRescanPolicy(RescanPolicy::NoRescan);
+        settings_.UseX = 0;
+    } else {
+        settings_.UseX = 1;
+    }
+    Changed();
+}
+
+void MainWindowModel::ChooseRescanPolicy(RescanPolicy policy) {
+    settings_.Rescan = policy;
+    switch (policy) {
+    case RescanPolicy::NoRescan: break;
+    case RescanPolicy::LimitRescans:
+        if (IsReadOnlyMode(settings_.Mode)) {
+            ChooseScanMode(ScanMode::ScanFix);
+        }
+        settings_.RescanNumber = kDefaultRescanLimit;
+        Changed();
+        RecommendAutoSave();
+        break;
+    case RescanPolicy::RescanForever:
+        if (IsReadOnlyMode(settings_.Mode)) {
+            ChooseScanMode(ScanMode::ScanFix);
+        }
+        break;
+    }
+    Changed();
+}
+
+void MainWindowModel::SetUseX(int value) {
+    settings_.UseX = value;
+    Changed();
+}
+
+void MainWindowModel::SetDriveCheck(int number, int value) {
+    // The drive list follows its check box; the state is derived, so there is nothing more to do
+    // than store the value.
+    settings_.DriveCheck(number) = value;
+    Changed();
+}
+
+void MainWindowModel::SetShutdownCheck(int value) {
+    const bool changed = settings_.ShutdownCheck != value;
+    settings_.ShutdownCheck = value;
+    Changed();
+    if (changed) {
+        RecommendAutoSave();
+    }
+}
+
+void MainWindowModel::SetAutoSaveCheck(int value) {
+    const bool switchedOn = settings_.AutoSaveCheck != value && value == 1;
+    settings_.AutoSaveCheck = value;
+    Changed();
+    if (switchedOn) {
+        services_.Run.Messages.Show(kAutoSaveIntro, MessageButtons::Ok);
+        PressSaveLog();
+    }
+}
+
+void MainWindowModel::PressSaveLog() {
+    SaveLogServices save{services_.Dialog, services_.Run.Messages, services_.Files,
+                         services_.Run.Writer, services_.Run.ProgramFolder};
+    const SaveLogResult result = SaveLog(log_.Text(), save);
+    settings_.LogFilePath = result.LogFilePath;
+    Changed();
+    if (result.SwitchAutoSaveOff) {
+        SetAutoSaveCheck(0);
+    }
+}
+
+void MainWindowModel::ToggleDebugMode() {
+    if (settings_.UIMenu_DebugMode) {
+        SetDebugMode(false);
+        return;
+    }
+    if (!PrepareDebugBatchFile(services_.Run.ProgramFolder, services_.Files, services_.Run.Writer,
+                               services_.Run.Messages)) {
+        SetDebugMode(false);
+        return;
+    }
+    SetDebugMode(true);
+    services_.Run.Messages.Show(kDebugModeEnabled, MessageButtons::Ok);
+}
+
+void MainWindowModel::PressScanNextBoot() {
+    if (settings_.UIMenu_DebugMode) {
+        return;
+    }
+    if (std::optional<std::string> panel =
+            ScheduleNextBootScan(settings_, services_.Run.Processes, services_.Run.Messages)) {
+        SetAutochkPanel(std::move(*panel));
+    }
+}
+
+void MainWindowModel::PressUndoBootChk() {
+    if (settings_.UIMenu_DebugMode) {
+        return;
+    }
+    SetAutochkPanel(std::string(kAutochkNotEnabled));
+    CancelNextBootScan(services_.Run.Processes, services_.Run.Messages);
+}
+
+void MainWindowModel::SetDriveEntry(int number, std::string entry) {
+    settings_.Drive(number) = std::move(entry);
+    Changed();
+}
+
+void MainWindowModel::ChooseRescanNumber(std::string_view item) {
+    if (std::find(std::begin(kRescanLimitItems), std::end(kRescanLimitItems), item) ==
+        std::end(kRescanLimitItems)) {
+        return;
+    }
+    settings_.RescanNumber = item;
+    Changed();
+}
+
+void MainWindowModel::ToggleSubScansOption() {
+    settings_.UIMenu_SubScansOption = !settings_.UIMenu_SubScansOption;
+    Changed();
+}
+
+void MainWindowModel::ToggleScanFixedDisksOnly() {
+    settings_.UIMenu_ScanFixedDisksOnly = !settings_.UIMenu_ScanFixedDisksOnly;
+    Changed();
+}
+
+void MainWindowModel::SetDebugMode(bool on) {
+    settings_.UIMenu_DebugMode = on;
+    Changed();
+}
+
+void MainWindowModel::SetAutochkPanel(std::string text) {
+    autochkPanel_ = std::move(text);
+    Changed();
+}
+
+void MainWindowModel::SetStatusPanels(std::string_view commandPanel,
+                                      std::string_view progressPanel) {
+    commandPanel_ = commandPanel;
+    progressPanel_ = progressPanel;
+    Changed();
+}
+
+void MainWindowModel::EnableScanReEval(bool enabled) {
+    scanReEvalEnabled_ = enabled;
+    Changed();
+}
+
+void MainWindowModel::RecommendAutoSave() {
+    if (settings_.Rescan == RescanPolicy::LimitRescans && settings_.ShutdownCheck == 1 &&
+        !autoSaveAdviceShown_) {
+        services_.Run.Messages.Show(kAutoSaveAdvice, MessageButtons::Ok);
+        autoSaveAdviceShown_ = true;
+    }
+}
+
+void MainWindowModel::PressStart() {
+    if (runInProgress_ || closeRequested_) {
+        return;
+    }
+    runInProgress_ = true;
+    StartScanRun(*this, services_.Run);
+    runInProgress_ = false;
+    Changed();
+    if (closeRequested_ && observer_ != nullptr) {
+        observer_->OnCloseReady();
+    }
+}
+
+bool MainWindowModel::RequestClose() {
+    if (!runInProgress_) {
+        return true;
+    }
+    closeRequested_ = true;
+    return false;
+}
+
+CDriveInfo& MainWindowModel::FixedDiskChecker() {
+    if (!fixedDiskChecker_) {
+        fixedDiskChecker_ = std::make_unique<CDriveInfo>(services_.Drives);
+    }
+    return *fixedDiskChecker_;
+}
+
+} // namespace tolvane

@@ -1,0 +1,49 @@
+#include "log/save_log.h"
+
+namespace tolvane {
+namespace {
+
+SaveDialogOutcome AskForFile(SaveLogServices& services, std::string& path) {
+    SaveDialogRequest request;
+    request.Title = kSaveDialogTitle;
+    request.FilterName = kSaveFilterName;
+    request.FilterPattern = kSaveFilterPattern;
+    request.FileName = kProposedLogName;
+    request.DefaultExtension = kLogExtension;
+    request.InitialFolder = services.ProgramFolder;
+    SaveDialogOutcome outcome = services.Dialog.Show(request, path);
+    if (outcome == SaveDialogOutcome::Failed) {
+        // Some Windows PE images cannot show the Explorer-style dialog; the classic one works.
+        request.Classic = true;
+        outcome = services.Dialog.Show(request, path);
+    }
+    return outcome;
+}
+
+} // namespace
+
+SaveLogResult SaveLog(const std::string& logText, SaveLogServices& services) {
+    SaveLogResult result;
+    for (;;) {
+        std::string chosen;
+        if (AskForFile(services, chosen) != SaveDialogOutcome::Chosen) {
+            result.LogFilePath = kProposedLogName;
+            break;
+        }
+        result.LogFilePath = chosen;
+        if (services.Files.FileExists(chosen)) {
+            if (services.Messages.Show(kOverwriteQuestion, MessageButtons::OkCancel) ==
+                MessageAnswer::Ok) {
+                services.Writer.SaveTextToFile(chosen, logText, true);
+                return result;
+            }
+            continue;
+        }
+        services.Writer.SaveTextToFile(chosen, logText, true);
+        break;
+    }
+    result.SwitchAutoSaveOff = result.LogFilePath.size() < 2 || result.LogFilePath[1] != ':';
+    return result;
+}
+
+} // namespace tolvane

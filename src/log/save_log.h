@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "log/text_file_writer.h"
+#include "platform/services.h"
+
+namespace tolvane {
+
+inline constexpr std::string_view kSaveDialogTitle = "Save Chkdsk Log as:";
+inline constexpr std::string_view kSaveFilterName = "Text files (*.txt)";
+inline constexpr std::string_view kSaveFilterPattern = "*.txt";
+inline constexpr std::string_view kProposedLogName = "chkdsk_log.txt";
+inline constexpr std::string_view kLogExtension = "txt";
+inline constexpr std::string_view kOverwriteQuestion = "Overwrite an existing file?";
+inline constexpr std::string_view kAutoSaveIntro =
+    "   Select a file name and location.\r\nAuto-save will occur after each entry.";
+
+struct SaveLogServices {
+    SaveDialogService& Dialog;
+    MessageBoxService& Messages;
+    FileSystem& Files;
+    TextFileWriter& Writer;
+    std::string ProgramFolder;
+};
+
+struct SaveLogResult {
+    // The dialog's file name afterwards: the chosen path, or the proposed name when cancelled.
+    std::string LogFilePath;
+    // Auto-save can only write to a path that names a drive: a cancelled dialog, or a new file
+    // on a network path, switches it off.
+    bool SwitchAutoSaveOff = false;
+};
+
+// Asks for a file in the save dialog, confirms overwriting, and writes the whole log.
+SaveLogResult SaveLog(const std::string& logText, SaveLogServices& services);
+
+} // namespace tolvane
