@@ -13,6 +13,12 @@ build=build/windows-x64
 sh tests/wine/setup-prefix.sh "$PWD/$build/wineprefix" "$build/tests/tools/tolvane_standin.exe"
 
 if [ -n "${DISPLAY:-}" ]; then
+    # A desktop has a window manager: let it frame and move the window, unlike on the tests'
+    # virtual display.
+    for setting in Decorated Managed; do
+        WINEPREFIX="$PWD/$build/wineprefix" WINEDEBUG=-all \
+            wine reg delete 'HKCU\Software\Wine\X11 Driver' /v "$setting" /f >/dev/null 2>&1 || true
+    done
     exec "$build/wine-run.sh" "$build/src/app/tolvane.exe"
 fi
 

@@ -1,39 +1,94 @@
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include "about/about_window_win32.h"
+#include "about/help.h"
+#include "about/shell_opener_win32.h"
+#include "app/drive_list_win32.h"
+#include "app/main_window.h"
+#include "app/startup_checks.h"
+#include "log/save_dialog_win32.h"
+#include "log/text_file_writer_win32.h"
 #include "platform/message_loop_win32.h"
+#include "platform/system_services_win32.h"
 #include "platform/win32_util.h"
-#include "version.h"
+#include "scan/process_host_win32.h"
+#include "sysinfo/drive_query_win32.h"
+#include "sysinfo/os_query_win32.h"
 
 namespace {
 
-LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
+// The program's exit code when it refuses to run on a system outside the NT family.
+constexpr int kRefusedExitCode = 1;
 
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-    tolvane::win32::RestrictDllSearchToSystemFolder();
+    using namespace tolvane;
+    // First of all: this runs elevated, maybe from a downloads folder holding planted DLLs.
+    win32::RestrictDllSearchToSystemFolder();
 
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = MainProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = L"TolvaneMain";
-    RegisterClassW(&windowClass);
-    const std::wstring caption = tolvane::win32::Widen(tolvane::version::kTitle);
-    HWND window = CreateWindowExW(0, windowClass.lpszClassName, caption.c_str(),
-                                  WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 712, 480,
-                                  nullptr, nullptr, instance, nullptr);
-    ShowWindow(window, showCommand);
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_WIN95_CLASSES;
+    InitCommonControlsEx(&controls);
+
+    Win32MessageBox messages;
+    Win32Clock clock;
+    Win32Environment environment;
+    Win32Beeper beeper;
+    Win32ProcessHost processes;
+    Win32TextFileWriter writer;
+    Win32DriveQuery drives;
+    Win32SaveDialog saveDialog;
+    Win32FileSystem files;
+    Win32VersionQuery version;
+    WmiSkuQuery sku;
+    Win32ShellOpener shell;
+    MainWindowServices services{
+        {messages, clock, environment, beeper, processes, writer, win32::ProgramFolder()},
+        drives,
+        saveDialog,
+        files};
+    MainWindowModel model(services);
+
+    bool mainWindowOpen = true;
+    MainWindowCommands commands;
+    commands.OpenHelp = [&] { OpenHelpDocument(services.Run.ProgramFolder, shell, messages); };
+    commands.ShowAbout = [&] {
+        // The About window may outlive the main one; the last of the two to close ends the
+        // program.
+        about::ShowAboutWindow(instance, shell, [&] {
+            if (!mainWindowOpen) {
+                PostQuitMessage(0);
+            }
+        });
+    };
+    commands.Closed = [&] {
+        mainWindowOpen = false;
+        if (!about::AboutWindowOpen()) {
+            PostQuitMessage(0);
+        }
+    };
+    MainWindow window(model, ListComputerDrives(), commands);
+    if (!window.Create(instance)) {
+        return 1;
+    }
+
+    StartupServices startup{environment, messages, version, sku};
+    const MainWindowLoad load = LoadMainWindow(model, startup);
+    if (load.Refused) {
+        return kRefusedExitCode;
+    }
+    window.SetCaption(load.Caption);
+    messages.SetOwner(window.Handle());
+    saveDialog.SetOwner(window.Handle());
+    window.Show(showCommand);
+
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        tolvane::win32::DispatchWindowMessage(message);
+        win32::DispatchWindowMessage(message);
     }
     return static_cast<int>(message.wParam);
 }

@@ -1,0 +1,92 @@
+#include "app/main_window_widgets.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace tolvane {
+namespace {
+
+using enum WidgetId;
+using K = WidgetKind;
+constexpr WidgetLook Plain = WidgetLook::Plain;
+constexpr WidgetLook Bold = WidgetLook::Bold;
+
+// clang-format off
+constexpr WidgetSpec kWidgets[] = {
+//   Widget         Name             Kind             Container     Left  Top   Width Height  Tab  Caption                                  Tool tip
+    {Frame2,        "Frame2",        K::Frame,        Form1,        {120, 120, 3255, 2655},   3,   "Chkdsk Behavior:",                      {}, Plain},
+    {Drive1,        "Drive1",        K::DriveList,    Frame2,       {120, 360, 2535, 315},    13,  {},                                      {}, Plain},
+    {ScanFast,      "ScanFast",      K::OptionButton, Frame2,       {120, 720, 1935, 255},    10,  "Scan Only (Fast, /I /C)",
+        "Performs a less vigorous check of index entries and skips the checking of cycles within the folder structure; NTFS only.", Plain},
+    {ScanOnly,      "ScanOnly",      K::OptionButton, Frame2,       {120, 960, 1335, 255},    5,   "Scan Only",
+        "Standard Check.  Does not fix any errors found.", Plain},
+    {ScanFixFast,   "ScanFixFast",   K::OptionButton, Frame2,       {120, 1200, 2535, 255},   31,  "Scan and Fix (Fast, /F /I /C)",
+        "Fixes errors on the disk, Fast scan using /I and /C. ", Plain},
+    {ScanFix,       "ScanFix",       K::OptionButton, Frame2,       {120, 1440, 1575, 255},   4,   "Scan and Fix (/F)",
+        "Fixes errors on the disk. ", Plain},
+    {ScanRecover,   "ScanRecover",   K::OptionButton, Frame2,       {120, 1680, 2535, 255},   6,   "Scan and Recover (Slow, /R)",
+        "Locates bad sectors and recovers readable information.  Also includes functionality of /F", Plain},
+    {ScanReEval,    "ScanReEval",    K::OptionButton, Frame2,       {120, 1920, 3015, 255},   26,  "Scan, Recover, Re-Eval (Slow, /B)",
+        "/R functionality plus re-evaluation of bad clusters.  (Vista only)", Plain},
+    {UseX,          "UseX",          K::CheckBox,     Frame2,       {240, 2280, 2295, 255},   11,  "Force Handles to close (/X)",
+        "Forces the volume to dismount first, if necessary.  Also includes functionality of /F", Plain},
+    {Frame6,        "Frame6",        K::Frame,        Form1,        {3600, 120, 1815, 2655},  25,  "Rescan:",
+        "Rescan Options, applies to EACH partition", Plain},
+    {NoRescan,      "NoRescan",      K::OptionButton, Frame6,       {120, 360, 1215, 255},    30,  "No Rescan",                             {}, Plain},
+    {RescanForever, "RescanForever", K::OptionButton, Frame6,       {120, 840, 1215, 735},    27,  "Rescan until Chkdsk returns no errors.", {}, Plain},
+    {LimitRescans,  "LimitRescans",  K::OptionButton, Frame6,       {120, 1800, 1575, 735},   28,  "Limit to:        scans,             then fail",
+        "Stops rescanning of a partition after (x) number of tries, regardless of whether a clean run was reported or not.  ", Plain},
+    {RescanNumber,  "RescanNumber",  K::DropDownList, Frame6,       {1080, 1920, 615, 315},   29,  {},                                      {}, Plain},
+    {ResultsFrame,  "ResultsFrame",  K::Frame,        Form1,        {5640, 120, 4935, 2655},  0,   "Last Chkdsk Results:",                  {}, Plain},
+    {ErrorDescText, "ErrorDescText", K::TextBox,      ResultsFrame, {120, 360, 4695, 2055},   2,   {},                                      {}, Plain},
+    {Frame4,        "Frame4",        K::Frame,        Form1,        {120, 3000, 5295, 1935},  12,  "Scan Additional Partitions:",           {}, Plain},
+    {Drive2,        "Drive2",        K::DriveList,    Frame4,       {120, 360, 2775, 315},    14,  {},                                      {}, Plain},
+    {Drive2Check,   "Drive2Check",   K::CheckBox,     Frame4,       {3120, 360, 1815, 255},   16,  "Scan a 2nd Partition",                  {}, Plain},
+    {Drive3,        "Drive3",        K::DriveList,    Frame4,       {120, 720, 2775, 315},    15,  {},                                      {}, Plain},
+    {Drive3Check,   "Drive3Check",   K::CheckBox,     Frame4,       {3120, 720, 1815, 255},   17,  "Scan a 3rd  Partition",                 {}, Plain},
+    {Drive4,        "Drive4",        K::DriveList,    Frame4,       {120, 1080, 2775, 315},   21,  {},                                      {}, Plain},
+    {Drive4Check,   "Drive4Check",   K::CheckBox,     Frame4,       {3120, 1080, 1815, 255},  22,  "Scan a 4th  Partition",                 {}, Plain},
+    {Drive5,        "Drive5",        K::DriveList,    Frame4,       {120, 1440, 2775, 315},   24,  {},                                      {}, Plain},
+    {Drive5Check,   "Drive5Check",   K::CheckBox,     Frame4,       {3120, 1440, 1815, 255},  23,  "Scan a 5th  Partition",                 {}, Plain},
+    {Frame3,        "Frame3",        K::Frame,        Form1,        {5640, 3000, 4935, 855},  7,   "Logs:",                                 {}, Plain},
+    {SaveLog,       "SaveLog",       K::PushButton,   Frame3,       {840, 240, 1455, 495},    8,   "Save Log",                              {}, Plain},
+    {AutoSaveCheck, "AutoSaveCheck", K::CheckBox,     Frame3,       {2400, 360, 1815, 255},   9,   "Auto Save Log File",                    {}, Plain},
+    {Command1,      "Command1",      K::PushButton,   Form1,        {7200, 4680, 1815, 615},  1,   "Start",                                 {}, Bold},
+    {Frame5,        "Frame5",        K::Frame,        Form1,        {120, 5160, 5295, 975},   18,  "Autochk (scans on reboot)",             {}, Plain},
+    {ScanNextBoot,  "ScanNextBoot",  K::PushButton,   Frame5,       {240, 360, 2295, 375},    20,  "Scan Selected on Next Boot",            {}, Plain},
+    {UndoBootChk,   "UndoBootChk",   K::PushButton,   Frame5,       {2760, 360, 2295, 375},   19,  "Remove Next Boot Scan",                 {}, Plain},
+    {ShutdownCheck, "ShutdownCheck", K::CheckBox,     Form1,        {7080, 5520, 2055, 255},  33,  "Shutdown when finished",                {}, Plain},
+    {StatusBar1,    "StatusBar1",    K::StatusBar,    Form1,        {0, 6315, 10680, 300},    32,  {},                                      {}, Plain},
+};
+
+constexpr MenuSpec kMenus[] = {
+//   Menu entry                           Caption                              Place                     Submenu
+    {MenuId::UIMenu_Options,            "&Options",                          MenuId::MenuBar,          true},
+    {MenuId::UIMenu_DebugMode,          "&Debug Mode",                       MenuId::UIMenu_Options,   false},
+    {MenuId::UIMenu_SubScansOption,     "&Use /F on all Subsequent Scans",   MenuId::UIMenu_Options,   false},
+    {MenuId::UIMenu_ScanFixedDisksOnly, "&Scan Fixed Disks Only",            MenuId::UIMenu_Options,   false},
+    {MenuId::UIMenu_Help,               "&Help",                             MenuId::MenuBar,          false},
+    {MenuId::UIMenu_About,              "&About",                            MenuId::MenuBar,          false},
+};
+// clang-format on
+
+} // namespace
+
+std::span<const WidgetSpec> Form1Widgets() {
+    return kWidgets;
+}
+
+std::span<const MenuSpec> Form1Menus() {
+    return kMenus;
+}
+
+const WidgetSpec& FindWidget(WidgetId id) {
+    const auto found = std::find_if(std::begin(kWidgets), std::end(kWidgets),
+                                    [id](const WidgetSpec& spec) { return spec.Id == id; });
+    if (found == std::end(kWidgets)) {
+        std::abort(); // every id of the enumeration has its row
+    }
+    return *found;
+}
+
+} // namespace tolvane
