@@ -15,115 +15,14 @@
 #include <utility>
 #include <vector>
 
+#include "e2e_support.h"
+
 namespace {
 
-constexpr wchar_t kMainCaption[] = L"Tolvane   v1.5  -  Chkdsk.exe Wrapper/Enhancer for Windows";
+using namespace tolvane::e2e;
+
 constexpr wchar_t kMinimalCaption[] = L"Minimal window";
 constexpr wchar_t kRefusal[] = L"This app is designed to run on NT based OSes only!";
-constexpr auto kPatience = std::chrono::seconds(15);
-
-std::wstring programPath;
-std::wstring minimalWindowPath;
-std::wstring outputFolder;
-
-// CTest hands over the build's own paths; under Wine the Unix root is drive Z:.
-std::wstring WindowsPath(const std::string& path) {
-    std::wstring wide(path.begin(), path.end());
-    if (!wide.empty() && wide[0] == L'/') {
-        wide.insert(0, L"Z:");
-    }
-    std::replace(wide.begin(), wide.end(), L'/', L'\\');
-    return wide;
-}
-
-std::wstring TextOf(HWND window) {
-    wchar_t text[512] = {};
-    GetWindowTextW(window, text, 512);
-    return text;
-}
-
-std::wstring ClassOf(HWND window) {
-    wchar_t name[128] = {};
-    GetClassNameW(window, name, 128);
-    return name;
-}
-
-std::vector<HWND> VisibleWindowsOf(DWORD processId) {
-    struct Search {
-        DWORD ProcessId;
-        std::vector<HWND> Found;
-    } search{processId, {}};
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            auto* wanted = reinterpret_cast<Search*>(context);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == wanted->ProcessId && IsWindowVisible(window)) {
-                wanted->Found.push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.Found;
-}
-
-// A started program, ended by force if a test leaves it running.
-class Child {
-public:
-    explicit Child(const std::wstring& path) {
-        std::wstring commandLine = L"\"" + path + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        started_ = CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                  nullptr, outputFolder.c_str(), &startup, &info_) != FALSE;
-        error_ = started_ ? 0 : GetLastError();
-    }
-    ~Child() {
-        if (started_) {
-            if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
-                TerminateProcess(info_.hProcess, 99);
-                WaitForSingleObject(info_.hProcess, 5000);
-            }
-            CloseHandle(info_.hThread);
-            CloseHandle(info_.hProcess);
-        }
-    }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-
-    bool Started() const { return started_; }
-    DWORD StartError() const { return error_; }
-    DWORD Id() const { return info_.dwProcessId; }
-    // The exit code, or STILL_ACTIVE when it has not ended in time.
-    DWORD WaitForExit(DWORD milliseconds) {
-        if (WaitForSingleObject(info_.hProcess, milliseconds) != WAIT_OBJECT_0) {
-            return STILL_ACTIVE;
-        }
-        DWORD code = 0;
-        GetExitCodeProcess(info_.hProcess, &code);
-        return code;
-    }
-    // Polls until one of the program's visible top-level windows has this caption.
-    HWND WaitForWindow(const std::wstring& caption) {
-        const auto deadline = std::chrono::steady_clock::now() + kPatience;
-        while (std::chrono::steady_clock::now() < deadline) {
-            for (HWND window : VisibleWindowsOf(Id())) {
-                if (TextOf(window) == caption) {
-                    return window;
-                }
-            }
-            if (WaitForSingleObject(info_.hProcess, 1) == WAIT_OBJECT_0) {
-                break;
-            }
-        }
-        return nullptr;
-    }
-
-private:
-    PROCESS_INFORMATION info_{};
-    bool started_ = false;
-    DWORD error_ = 0;
-};
 
 // Copies what the screen shows of the window into a 24-bit BMP file; returns how many different
 // colours it holds (a window that was never painted holds one).
@@ -174,10 +73,6 @@ size_t SaveScreenshot(HWND window, const std::wstring& path) {
     return static_cast<size_t>(std::unique(colours.begin(), colours.end()) - colours.begin());
 }
 
-HWND FindChild(HWND parent, const wchar_t* className, const wchar_t* text) {
-    return FindWindowExW(parent, nullptr, className, text);
-}
-
 TEST(EndToEnd, ShowsItsWindowAndClosesCleanly) {
     Child program(programPath);
     ASSERT_TRUE(program.Started()) << "CreateProcess failed with error " << program.StartError();
@@ -186,11 +81,11 @@ TEST(EndToEnd, ShowsItsWindowAndClosesCleanly) {
                                << " s";
 
     // Its widgets, found from outside.
-    HWND start = FindChild(window, L"Button", L"Start");
+    HWND start = FindControl(window, L"Button", L"Start");
     ASSERT_NE(start, nullptr);
     EXPECT_TRUE(IsWindowEnabled(start));
-    EXPECT_NE(FindChild(window, L"Button", L"Chkdsk Behavior:"), nullptr);
-    EXPECT_NE(FindChild(window, L"msctls_statusbar32", nullptr), nullptr);
+    EXPECT_NE(FindControl(window, L"Button", L"Chkdsk Behavior:"), nullptr);
+    EXPECT_NE(FindControl(window, L"msctls_statusbar32", nullptr), nullptr);
     EXPECT_EQ(GetWindowLongPtrW(window, GWL_STYLE) & WS_MAXIMIZEBOX, 0);
 
     // Let it finish painting, then photograph it.
@@ -205,20 +100,6 @@ TEST(EndToEnd, ShowsItsWindowAndClosesCleanly) {
     EXPECT_EQ(program.WaitForExit(10000), 0u);
 }
 
-void PressAltAnd(WORD key) {
-    INPUT keys[4] = {};
-    for (INPUT& input : keys) {
-        input.type = INPUT_KEYBOARD;
-    }
-    keys[0].ki.wVk = VK_MENU;
-    keys[1].ki.wVk = key;
-    keys[2].ki.wVk = key;
-    keys[2].ki.dwFlags = KEYEVENTF_KEYUP;
-    keys[3].ki.wVk = VK_MENU;
-    keys[3].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(4, keys, sizeof(INPUT));
-}
-
 // Alt+A, the About entry's access key, opens the About window; the program ends only when the
 // last of its windows has closed, whichever order they close in.
 TEST(EndToEnd, AboutOpensByItsAccessKeyAndTheProgramEndsWithItsLastWindow) {
@@ -226,9 +107,7 @@ TEST(EndToEnd, AboutOpensByItsAccessKeyAndTheProgramEndsWithItsLastWindow) {
     ASSERT_TRUE(program.Started()) << "CreateProcess failed with error " << program.StartError();
     HWND window = program.WaitForWindow(kMainCaption);
     ASSERT_NE(window, nullptr);
-    SetForegroundWindow(window);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    PressAltAnd('A');
+    ASSERT_TRUE(PressAltAnd(window, 'A'));
     HWND about = program.WaitForWindow(L"About Tolvane");
     ASSERT_NE(about, nullptr) << "Alt+A opened no About window";
 
@@ -328,67 +207,28 @@ TEST(EndToEnd, OnWindows10TheBModeStaysAvailable) {
     ASSERT_TRUE(program.Started()) << "CreateProcess failed with error " << program.StartError();
     HWND window = program.WaitForWindow(kMainCaption);
     ASSERT_NE(window, nullptr);
-    HWND reEval = FindChild(window, L"Button", L"Scan, Recover, Re-Eval (Slow, /B)");
+    HWND reEval = FindControl(window, L"Button", L"Scan, Recover, Re-Eval (Slow, /B)");
     ASSERT_NE(reEval, nullptr);
     EXPECT_TRUE(IsWindowEnabled(reEval));
     PostMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(program.WaitForExit(10000), 0u);
 }
 
-// Sets a variable of this process, which the started program inherits, for one scope.
-class ScopedVariable {
-public:
-    ScopedVariable(const wchar_t* name, const wchar_t* value) : name_(name) {
-        wchar_t previous[256] = {};
-        const DWORD length = GetEnvironmentVariableW(name, previous, 256);
-        hadValue_ = length > 0 && length < 256;
-        previous_ = previous;
-        SetEnvironmentVariableW(name, value);
-    }
-    ~ScopedVariable() { SetEnvironmentVariableW(name_, hadValue_ ? previous_.c_str() : nullptr); }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    const wchar_t* name_;
-    std::wstring previous_;
-    bool hadValue_ = false;
-};
-
 TEST(EndToEnd, RefusesToRunOutsideTheNtFamilyWithoutShowingItsWindow) {
     ScopedVariable os(L"os", L"Windows_95");
     Child program(programPath);
     ASSERT_TRUE(program.Started()) << "CreateProcess failed with error " << program.StartError();
 
-    HWND box = nullptr;
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    while (box == nullptr && std::chrono::steady_clock::now() < deadline) {
-        for (HWND window : VisibleWindowsOf(program.Id())) {
-            ASSERT_NE(TextOf(window), kMainCaption) << "the main window was shown";
-            if (ClassOf(window) == L"#32770" && TextOf(window) == L"Tolvane") {
-                box = window;
-            }
-        }
-        if (program.WaitForExit(1) != STILL_ACTIVE) {
-            break;
-        }
-    }
+    HWND box = program.WaitForMessageBox();
     ASSERT_NE(box, nullptr) << "no message box captioned Tolvane";
-
-    EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), kRefusal);
-    // OK only, and no icon.
-    std::vector<std::wstring> buttons;
-    for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-        if (ClassOf(child) == L"Button" && IsWindowVisible(child)) {
-            buttons.push_back(TextOf(child));
-        }
-        if (ClassOf(child) == L"Static" && IsWindowVisible(child) &&
-            (GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-            EXPECT_EQ(SendMessageW(child, STM_GETICON, 0, 0), 0) << "the box shows an icon";
-        }
+    for (HWND window : VisibleWindowsOf(program.Id())) {
+        EXPECT_NE(CaptionOf(window), kMainCaption) << "the main window was shown";
     }
-    EXPECT_EQ(buttons, std::vector<std::wstring>{L"OK"});
+
+    const MessageBoxView shown = ReadMessageBox(box);
+    EXPECT_EQ(shown.Text, kRefusal);
+    EXPECT_EQ(shown.Buttons, std::vector<std::wstring>{L"OK"});
+    EXPECT_EQ(shown.Icon, nullptr) << "the box shows an icon";
 
     PostMessageW(box, WM_COMMAND, IDOK, reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
     EXPECT_EQ(program.WaitForExit(10000), 1u);

@@ -20,8 +20,17 @@ std::wstring Variable(const wchar_t* name) {
 
 // Appends one line and returns how many lines the journal held before it.
 size_t AppendToJournal(const std::wstring& path, const std::wstring& line) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // Stand-ins started side by side (one chkntfs per drive) take turns: the file is held
+    // unshared for writing while a line is counted and appended, and the others wait for it.
+    HANDLE file = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION) {
+            break;
+        }
+        Sleep(2);
+    }
     if (file == INVALID_HANDLE_VALUE) {
         return 0;
     }
