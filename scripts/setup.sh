@@ -3,9 +3,9 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build g++ googletest
-    mingw-w64 g++-mingw-w64-x86-64-posix
-    wine wine64 fonts-wine
+    cmake ninja-build g++ googletest python3
+    mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+    wine wine64 wine32:i386 fonts-wine
     xvfb xauth x11-utils imagemagick
 )
 
@@ -24,6 +24,12 @@ if [ "$(id -u)" -ne 0 ]; then
     echo "These Debian packages are missing: ${missing[*]}" >&2
     echo "Run this command as root (for example with sudo) so that they can be installed." >&2
     exit 1
+fi
+
+# The x86 build's tests run under 32-bit Wine, a package of the i386 architecture.
+if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "Enabling the i386 architecture for 32-bit Wine"
+    dpkg --add-architecture i386
 fi
 
 echo "Installing: ${missing[*]}"

@@ -15,7 +15,7 @@ constexpr int kIterations = 5000;
 std::string RandomBytes(std::mt19937_64& random) {
     // Mostly the bytes that matter here, with any byte now and then.
     static const char kFavoured[] = {':', '\\', ' ', '\0', 'c', 'D', 'z', '\xC3', '\xA9', '\x80'};
-    std::string text(random() % 12, ' ');
+    std::string text(static_cast<std::size_t>(random() % 12), ' ');
     for (char& c : text) {
         c = random() % 3 == 0 ? static_cast<char>(random() % 256)
                               : kFavoured[random() % sizeof kFavoured];

@@ -44,22 +44,26 @@ void PressKey(WPARAM key) {
     Pump();
 }
 
+struct CaptionSearch {
+    std::string Caption;
+    int Count = 0;
+};
+
+// A named CALLBACK function, not a lambda: 32-bit GCC cannot turn a lambda into a stdcall
+// function pointer.
+BOOL CALLBACK CountCaptioned(HWND window, LPARAM context) {
+    auto* search = reinterpret_cast<CaptionSearch*>(context);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId() && Text(window) == search->Caption) {
+        ++search->Count;
+    }
+    return TRUE;
+}
+
 int WindowsCaptioned(const std::string& caption) {
-    struct Search {
-        std::string Caption;
-        int Count = 0;
-    } search{caption};
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            auto* found = reinterpret_cast<Search*>(context);
-            DWORD process = 0;
-            GetWindowThreadProcessId(window, &process);
-            if (process == GetCurrentProcessId() && Text(window) == found->Caption) {
-                ++found->Count;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    CaptionSearch search{caption};
+    EnumWindows(CountCaptioned, reinterpret_cast<LPARAM>(&search));
     return search.Count;
 }
 

@@ -7,8 +7,15 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine
                                 WORLD_READ WORLD_EXECUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
 
+# The prefix is a 64-bit one; a 32-bit build's programs run there under WoW64, which sends their
+# uses of system32 to syswow64.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(TOLVANE_WINE_SYSTEM_FOLDER syswow64)
+else()
+    set(TOLVANE_WINE_SYSTEM_FOLDER system32)
+endif()
 add_test(NAME wine_prefix
          COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/setup-prefix.sh ${TOLVANE_WINEPREFIX}
-                 $<TARGET_FILE:tolvane_standin>)
+                 $<TARGET_FILE:tolvane_standin> ${TOLVANE_WINE_SYSTEM_FOLDER})
 set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
 

@@ -1,0 +1,43 @@
+# The release zip of a Windows build, made by the build itself: tolvane.exe, its help document, a
+# plain-text read-me and the licence, named with the version and the architecture, for example
+# Tolvane-1.5.4-x64.zip. Its bytes depend only on the files' contents (see reproducible_zip.py).
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(TOLVANE_ARCHITECTURE x64)
+else()
+    set(TOLVANE_ARCHITECTURE x86)
+endif()
+set(TOLVANE_PACKAGE_FILE
+    ${PROJECT_BINARY_DIR}/${TOLVANE_TITLE}-${PROJECT_VERSION}-${TOLVANE_ARCHITECTURE}.zip)
+# The day every file in the zip is dated: fixed, so that the date never tells two builds apart.
+set(TOLVANE_PACKAGE_DATE 2026-12-06)
+
+find_package(Python3 COMPONENTS Interpreter)
+if(NOT Python3_Interpreter_FOUND)
+    message(STATUS "No Python 3: the release zip is not made")
+    return()
+endif()
+
+# The text files open in Notepad on any Windows, whose older versions need CR LF line ends.
+set(package_folder ${PROJECT_BINARY_DIR}/package)
+configure_file(${PROJECT_SOURCE_DIR}/docs/README.txt ${package_folder}/README.txt @ONLY
+               NEWLINE_STYLE CRLF)
+configure_file(${PROJECT_SOURCE_DIR}/LICENSE ${package_folder}/LICENSE.txt @ONLY
+               NEWLINE_STYLE CRLF)
+
+set(TOLVANE_PACKAGE_ENTRIES
+    "tolvane.exe=$<TARGET_FILE:tolvane>"
+    "Tolvane Help.rtf=${PROJECT_SOURCE_DIR}/docs/Tolvane Help.rtf"
+    "README.txt=${package_folder}/README.txt"
+    "LICENSE.txt=${package_folder}/LICENSE.txt")
+set(TOLVANE_PACKAGE_COMMAND
+    ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/cmake/reproducible_zip.py ${TOLVANE_PACKAGE_FILE}
+    ${TOLVANE_PACKAGE_DATE} ${TOLVANE_PACKAGE_ENTRIES})
+
+add_custom_command(
+    OUTPUT ${TOLVANE_PACKAGE_FILE}
+    COMMAND ${TOLVANE_PACKAGE_COMMAND}
+    DEPENDS tolvane "${PROJECT_SOURCE_DIR}/docs/Tolvane Help.rtf" ${package_folder}/README.txt
+            ${package_folder}/LICENSE.txt ${PROJECT_SOURCE_DIR}/cmake/reproducible_zip.py
+    COMMENT "Packing ${TOLVANE_PACKAGE_FILE}"
+    VERBATIM)
+add_custom_target(tolvane_package ALL DEPENDS ${TOLVANE_PACKAGE_FILE})
