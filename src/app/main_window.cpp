@@ -67,17 +67,17 @@ bool TakesFocus(WidgetKind kind) {
 
 // The widget's rectangle in client pixels. Edges are converted rather than sizes, so adjoining
 // widgets stay adjoining at any DPI.
-RECT PixelRect(const WidgetSpec& spec, UINT dpi) {
-    int left = spec.Rect.Left;
-    int top = spec.Rect.Top;
-    if (spec.Container != WidgetId::Form1) {
-        const WidgetSpec& frame = FindWidget(spec.Container);
+RECT PixelRect(const WidgetSpec& row, UINT dpi) {
+    int left = row.Rect.Left;
+    int top = row.Rect.Top;
+    if (row.Container != WidgetId::Form1) {
+        const WidgetSpec& frame = FindWidget(row.Container);
         left += frame.Rect.Left;
         top += frame.Rect.Top;
     }
     return RECT{TwipsToPixels(left, dpi), TwipsToPixels(top, dpi),
-                TwipsToPixels(left + spec.Rect.Width, dpi),
-                TwipsToPixels(top + spec.Rect.Height, dpi)};
+                TwipsToPixels(left + row.Rect.Width, dpi),
+                TwipsToPixels(top + row.Rect.Height, dpi)};
 }
 
 // Frames draw their captions in the highlight colour through WM_CTLCOLORSTATIC, which a themed
@@ -216,23 +216,23 @@ void MainWindow::CreateFonts() {
 
 void MainWindow::CreateWidgets(HINSTANCE instance) {
     std::vector<const WidgetSpec*> byTab;
-    for (const WidgetSpec& spec : Form1Widgets()) {
-        byTab.push_back(&spec);
+    for (const WidgetSpec& row : Form1Widgets()) {
+        byTab.push_back(&row);
     }
     // Creation order is the Z order, which is the order Tab follows.
     std::sort(byTab.begin(), byTab.end(),
               [](const WidgetSpec* a, const WidgetSpec* b) { return a->Tab < b->Tab; });
 
-    for (const WidgetSpec* spec : byTab) {
+    for (const WidgetSpec* row : byTab) {
         // Every control is a group of its own: arrow keys then stay inside the controls that
         // use them (lists, the log box, and option buttons within their frame, see below).
         DWORD style = WS_CHILD | WS_VISIBLE | WS_GROUP;
         DWORD exStyle = 0;
         const wchar_t* className = WC_BUTTONW;
-        if (TakesFocus(spec->Kind) && spec->Kind != WidgetKind::OptionButton) {
+        if (TakesFocus(row->Kind) && row->Kind != WidgetKind::OptionButton) {
             style |= WS_TABSTOP;
         }
-        switch (spec->Kind) {
+        switch (row->Kind) {
         case WidgetKind::Frame: style |= BS_GROUPBOX; break;
         // Not automatic: the model decides which option is chosen, and the view shows it.
         case WidgetKind::OptionButton: style |= BS_RADIOBUTTON | BS_MULTILINE; break;
@@ -254,14 +254,14 @@ void MainWindow::CreateWidgets(HINSTANCE instance) {
             style &= ~static_cast<DWORD>(WS_GROUP);
             break;
         }
-        const std::wstring caption = Widen(spec->Caption);
+        const std::wstring caption = Widen(row->Caption);
         HWND control = CreateWindowExW(
             exStyle, className, caption.c_str(), style, 0, 0, 0, 0, window_,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec->Id)), instance, nullptr);
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->Id)), instance, nullptr);
         if (control == nullptr) {
             continue;
         }
-        switch (spec->Kind) {
+        switch (row->Kind) {
         case WidgetKind::Frame: DrawWithoutTheme(control); break;
         case WidgetKind::OptionButton:
             SetWindowSubclass(control, OptionButtonProc, 0, reinterpret_cast<DWORD_PTR>(this));
@@ -286,20 +286,20 @@ void MainWindow::CreateWidgets(HINSTANCE instance) {
 }
 
 void MainWindow::LayOutWidgets() {
-    for (const WidgetSpec& spec : Form1Widgets()) {
-        HWND control = Widget(spec.Id);
+    for (const WidgetSpec& row : Form1Widgets()) {
+        HWND control = Widget(row.Id);
         if (control == nullptr) {
             continue;
         }
-        HGDIOBJ font = spec.Look == WidgetLook::Bold ? boldFont_.Get() : font_.Get();
+        HGDIOBJ font = row.Look == WidgetLook::Bold ? boldFont_.Get() : font_.Get();
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        if (spec.Kind == WidgetKind::StatusBar) {
+        if (row.Kind == WidgetKind::StatusBar) {
             continue;
         }
-        const RECT rect = PixelRect(spec, dpi_);
+        const RECT rect = PixelRect(row, dpi_);
         const int width = rect.right - rect.left;
         const int height = rect.bottom - rect.top;
-        if (spec.Kind == WidgetKind::DriveList || spec.Kind == WidgetKind::DropDownList) {
+        if (row.Kind == WidgetKind::DriveList || row.Kind == WidgetKind::DropDownList) {
             // The window's height includes the dropped list; the closed box is sized through
             // its selection field, so that it stands exactly as tall as the design says.
             MoveWindow(control, rect.left, rect.top, width,
@@ -401,26 +401,26 @@ void MainWindow::CreateToolTips() {
     }
     SendMessageW(toolTips_, TTM_SETMAXTIPWIDTH, 0,
                  MulDiv(kToolTipWidth, static_cast<int>(dpi_), 96));
-    for (const WidgetSpec& spec : Form1Widgets()) {
-        if (spec.ToolTip.empty()) {
+    for (const WidgetSpec& row : Form1Widgets()) {
+        if (row.ToolTip.empty()) {
             continue;
         }
-        std::wstring text = Widen(spec.ToolTip);
+        std::wstring text = Widen(row.ToolTip);
         TTTOOLINFOW tool{};
         tool.cbSize = sizeof(tool);
         tool.hwnd = window_;
         tool.lpszText = text.data(); // copied by the control
-        if (TakesFocus(spec.Kind)) {
+        if (TakesFocus(row.Kind)) {
             tool.uFlags = TTF_SUBCLASS | TTF_IDISHWND;
-            tool.uId = reinterpret_cast<UINT_PTR>(Widget(spec.Id));
+            tool.uId = reinterpret_cast<UINT_PTR>(Widget(row.Id));
             SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
         }
         // The mouse over a frame, or over a disabled control, reaches the window rather than
         // the widget: a tool for the widget's area of the window covers those cases, so the
         // "(Vista only)" hint shows exactly where the option is greyed out.
         tool.uFlags = TTF_SUBCLASS;
-        tool.uId = static_cast<UINT_PTR>(spec.Id);
-        tool.rect = PixelRect(spec, dpi_);
+        tool.uId = static_cast<UINT_PTR>(row.Id);
+        tool.rect = PixelRect(row, dpi_);
         SendMessageW(toolTips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
 }
@@ -456,15 +456,15 @@ void MainWindow::ChangeDpi(UINT dpi, const RECT& suggested) {
     if (toolTips_ != nullptr) {
         SendMessageW(toolTips_, TTM_SETMAXTIPWIDTH, 0,
                      MulDiv(kToolTipWidth, static_cast<int>(dpi_), 96));
-        for (const WidgetSpec& spec : Form1Widgets()) {
-            if (spec.ToolTip.empty()) {
+        for (const WidgetSpec& row : Form1Widgets()) {
+            if (row.ToolTip.empty()) {
                 continue;
             }
             TTTOOLINFOW tool{};
             tool.cbSize = sizeof(tool);
             tool.hwnd = window_;
-            tool.uId = static_cast<UINT_PTR>(spec.Id);
-            tool.rect = PixelRect(spec, dpi_);
+            tool.uId = static_cast<UINT_PTR>(row.Id);
+            tool.rect = PixelRect(row, dpi_);
             SendMessageW(toolTips_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
         }
     }
@@ -612,9 +612,9 @@ LRESULT CALLBACK MainWindow::OptionButtonProc(HWND button, UINT message, WPARAM 
 void MainWindow::StepOptionButton(HWND from, bool forward) {
     const WidgetSpec& current = FindWidget(static_cast<WidgetId>(GetDlgCtrlID(from)));
     std::vector<HWND> options; // the frame's options from top to bottom, as the table lists them
-    for (const WidgetSpec& spec : Form1Widgets()) {
-        if (spec.Kind == WidgetKind::OptionButton && spec.Container == current.Container) {
-            options.push_back(Widget(spec.Id));
+    for (const WidgetSpec& row : Form1Widgets()) {
+        if (row.Kind == WidgetKind::OptionButton && row.Container == current.Container) {
+            options.push_back(Widget(row.Id));
         }
     }
     const auto at = std::find(options.begin(), options.end(), from);

@@ -82,7 +82,7 @@ std::span<const MenuSpec> Form1Menus() {
 
 const WidgetSpec& FindWidget(WidgetId id) {
     const auto found = std::find_if(std::begin(kWidgets), std::end(kWidgets),
-                                    [id](const WidgetSpec& spec) { return spec.Id == id; });
+                                    [id](const WidgetSpec& row) { return row.Id == id; });
     if (found == std::end(kWidgets)) {
         std::abort(); // every id of the enumeration has its row
     }

@@ -354,19 +354,19 @@ std::pair<int, int> InkRows(HDC dc, const std::wstring& text, int width, int hei
 void ExpectCaptionsFit(const MainWindow& view) {
     const int dpi = static_cast<int>(view.Dpi());
     HDC dc = CreateCompatibleDC(nullptr);
-    for (const WidgetSpec& spec : Form1Widgets()) {
-        if (spec.Caption.empty()) {
+    for (const WidgetSpec& row : Form1Widgets()) {
+        if (row.Caption.empty()) {
             continue;
         }
-        SCOPED_TRACE(std::string(spec.Name) + " at " + std::to_string(dpi) + " DPI");
-        HWND control = view.Widget(spec.Id);
+        SCOPED_TRACE(std::string(row.Name) + " at " + std::to_string(dpi) + " DPI");
+        HWND control = view.Widget(row.Id);
         HGDIOBJ oldFont =
             SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
         RECT client{};
         GetClientRect(control, &client);
-        const std::wstring caption = win32::Widen(spec.Caption);
+        const std::wstring caption = win32::Widen(row.Caption);
         int room = client.right;
-        switch (spec.Kind) {
+        switch (row.Kind) {
         case WidgetKind::OptionButton:
         case WidgetKind::CheckBox: {
             SIZE zero{};
@@ -381,7 +381,7 @@ void ExpectCaptionsFit(const MainWindow& view) {
         RECT text{0, 0, room, 0};
         DrawTextW(dc, caption.c_str(), -1, &text, DT_CALCRECT | DT_WORDBREAK);
         EXPECT_LE(text.right, room);
-        if (spec.Kind != WidgetKind::Frame) {
+        if (row.Kind != WidgetKind::Frame) {
             const auto [first, last] = InkRows(dc, caption, room, text.bottom);
             const int top = (client.bottom - text.bottom) / 2;
             EXPECT_GE(top + first, 0) << text.bottom << " high";
