@@ -81,28 +81,6 @@ bool CloseColours(DWORD a, DWORD b) {
     return true;
 }
 
-void RemoveTree(const std::wstring& folder) {
-    WIN32_FIND_DATAW found{};
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") {
-                continue;
-            }
-            const std::wstring path = folder + L"\\" + name;
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-                RemoveTree(path);
-            } else {
-                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(path.c_str());
-            }
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
-
 void SendKeys(const std::vector<INPUT>& keys) {
     std::vector<INPUT> copy = keys;
     SendInput(static_cast<UINT>(copy.size()), copy.data(), sizeof(INPUT));
@@ -395,37 +373,6 @@ void PressKey(WORD key) {
     SendKeys({Key(key, false), Key(key, true)});
 }
 
-std::string ReadFileBytes(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return {};
-    }
-    std::string bytes;
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0) {
-        bytes.append(chunk, got);
-    }
-    CloseHandle(file);
-    return bytes;
-}
-
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                              nullptr) != FALSE &&
-                    written == bytes.size();
-    CloseHandle(file);
-    return ok;
-}
-
 std::vector<std::string> ReadLines(const std::wstring& path) {
     const std::string text = ReadFileBytes(path);
     std::vector<std::string> lines;
@@ -463,7 +410,7 @@ TempFolder::TempFolder() {
     QueryPerformanceCounter(&now);
     path_ += L"\\Tolvane e2e " + std::to_wstring(GetCurrentProcessId()) + L"-" +
              std::to_wstring(++made) + L"-" + std::to_wstring(now.QuadPart);
-    RemoveTree(path_);
+    testing::RemoveTree(path_);
     CreateDirectoryW(path_.c_str(), nullptr);
 }
 
@@ -471,7 +418,7 @@ TempFolder::~TempFolder() {
     // A program that has just ended may still hold its image for a moment.
     WaitUntil(
         [this] {
-            RemoveTree(path_);
+            testing::RemoveTree(path_);
             return GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES;
         },
         std::chrono::seconds(5));
@@ -480,18 +427,6 @@ TempFolder::~TempFolder() {
 std::wstring CopyProgramInto(const TempFolder& folder) {
     const std::wstring copy = folder / L"tolvane.exe";
     return CopyFileW(programPath.c_str(), copy.c_str(), FALSE) ? copy : std::wstring();
-}
-
-ScopedVariable::ScopedVariable(const wchar_t* name, const std::wstring& value) : name_(name) {
-    wchar_t previous[1024] = {};
-    const DWORD length = GetEnvironmentVariableW(name, previous, 1024);
-    hadValue_ = length > 0 && length < 1024;
-    previous_ = previous;
-    SetEnvironmentVariableW(name, value.c_str());
-}
-
-ScopedVariable::~ScopedVariable() {
-    SetEnvironmentVariableW(name_, hadValue_ ? previous_.c_str() : nullptr);
 }
 
 } // namespace tolvane::e2e

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "win32_test_support.h"
+
 namespace tolvane::e2e {
 
 inline constexpr wchar_t kMainCaption[] =
@@ -104,8 +106,10 @@ bool PressAltAnd(HWND window, WORD key, std::initializer_list<WORD> then = {});
 // Types a key into whatever window has the keyboard.
 void PressKey(WORD key);
 
-std::string ReadFileBytes(const std::wstring& path);
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+using testing::ReadFileBytes;
+using testing::ScopedVariable;
+using testing::WriteFileBytes;
+
 // The complete lines of a text file with CR LF line ends.
 std::vector<std::string> ReadLines(const std::wstring& path);
 // UTF-16 to the ANSI code page, as the program writes its files.
@@ -129,19 +133,5 @@ private:
 // Copies tolvane.exe alone into the folder and returns the copy's path: a program folder with
 // nothing beside the program.
 std::wstring CopyProgramInto(const TempFolder& folder);
-
-// Sets a variable of this process, which the started program inherits, for one scope.
-class ScopedVariable {
-public:
-    ScopedVariable(const wchar_t* name, const std::wstring& value);
-    ~ScopedVariable();
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    const wchar_t* name_;
-    std::wstring previous_;
-    bool hadValue_ = false;
-};
 
 } // namespace tolvane::e2e
