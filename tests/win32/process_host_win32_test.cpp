@@ -77,6 +77,30 @@ TEST_F(Win32LauncherTest, BatchFileInAFolderWithSpacesRunsThroughTheInterpreter)
     EXPECT_EQ(LastExitCode, 3);
 }
 
+// Wine has a shutdown.exe of its own; the prefix must run the stand-in instead, or a test of the
+// end of a run would end the Wine session. Detached starts are not waited for: poll the journal.
+TEST_F(Win32LauncherTest, DetachedStartsRunTheStandInsNotWinesBuiltins) {
+    TempFolder folder(L"launcher-detached");
+    const std::wstring journal = folder.File(L"journal.txt");
+    ScopedVariable journalVariable(L"TOLVANE_STANDIN_JOURNAL", journal);
+    std::string error;
+    ASSERT_TRUE(host.StartDetached("shutdown -s -t 3", kWindowMinimizedFocus, error)) << error;
+    std::string lines;
+    for (int i = 0; i < 100 && lines.empty(); ++i) {
+        Sleep(50);
+        lines = testing::ReadFileBytes(journal);
+    }
+    EXPECT_EQ(lines, "shutdown -s -t 3\r\n");
+    ASSERT_TRUE(host.StartDetached("wpeutil shutdown", kWindowMinimizedFocus, error)) << error;
+    for (int i = 0; i < 100 && lines.size() <= 18; ++i) {
+        Sleep(50);
+        lines = testing::ReadFileBytes(journal);
+    }
+    EXPECT_EQ(lines, "shutdown -s -t 3\r\nwpeutil shutdown\r\n");
+    EXPECT_FALSE(host.StartDetached("nosuchtool_tolvane", kWindowHidden, error));
+    EXPECT_EQ(error, win32::ErrorText(ERROR_FILE_NOT_FOUND));
+}
+
 struct Probe {
     static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (msg == WM_APP) {
