@@ -24,6 +24,10 @@ constexpr DWORD kWindowStyle =
 // container window ever be added.
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
 
+// From dbt.h.
+constexpr WPARAM kDeviceArrival = 0x8000;
+constexpr WPARAM kDeviceRemoveComplete = 0x8004;
+
 #ifndef WM_DPICHANGED
 constexpr UINT WM_DPICHANGED = 0x02E0;
 #endif
@@ -122,8 +126,8 @@ std::wstring ListItemText(HWND list, LRESULT index) {
 
 } // namespace
 
-MainWindow::MainWindow(MainWindowModel& model, DriveChoices drives, MainWindowCommands commands)
-    : model_(model), drives_(std::move(drives)), commands_(std::move(commands)) {
+MainWindow::MainWindow(MainWindowModel& model, MainWindowCommands commands)
+    : model_(model), commands_(std::move(commands)) {
     model_.SetObserver(this);
 }
 
@@ -174,12 +178,6 @@ bool MainWindow::Create(HINSTANCE instance) {
     lastFocus_ = Widget(WidgetId::Command1);
     built_ = true;
 
-    if (!drives_.Entries.empty()) {
-        const std::string& current = drives_.Entries[drives_.Current];
-        for (int number = 1; number <= kDriveCount; ++number) {
-            model_.SetDriveEntry(number, current);
-        }
-    }
     SetWindowTextW(Widget(WidgetId::ErrorDescText), Widen(model_.Log().Text()).c_str());
     Mirror();
     return true;
@@ -265,12 +263,6 @@ void MainWindow::CreateWidgets(HINSTANCE instance) {
         case WidgetKind::Frame: DrawWithoutTheme(control); break;
         case WidgetKind::OptionButton:
             SetWindowSubclass(control, OptionButtonProc, 0, reinterpret_cast<DWORD_PTR>(this));
-            break;
-        case WidgetKind::DriveList:
-            for (const std::string& entry : drives_.Entries) {
-                SendMessageW(control, CB_ADDSTRING, 0,
-                             reinterpret_cast<LPARAM>(Widen(entry).c_str()));
-            }
             break;
         case WidgetKind::DropDownList:
             for (std::string_view item : kRescanLimitItems) {
@@ -471,10 +463,6 @@ void MainWindow::ChangeDpi(UINT dpi, const RECT& suggested) {
     LoadIcons();
 }
 
-void MainWindow::SetCaption(std::string_view caption) {
-    SetWindowTextW(window_, Widen(caption).c_str());
-}
-
 void MainWindow::Show(int showCommand) {
     if (!shown_) {
         shown_ = true;
@@ -536,6 +524,13 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     }
     case WM_SIZE: LayOutStatusBar(); return 0;
+    case WM_DEVICECHANGE:
+        // Whatever device the news is about (lParam may describe any kind, or none): a new
+        // reading of the drives is cheap.
+        if (wParam == kDeviceArrival || wParam == kDeviceRemoveComplete) {
+            model_.RefreshDrives();
+        }
+        return TRUE;
     case WM_DPICHANGED: ChangeDpi(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
     case WM_ACTIVATE:
         // Keep the focused control across a switch to another window and back; at first the
@@ -794,6 +789,8 @@ void MainWindow::OnStateChanged() {
 
 void MainWindow::Mirror() {
     const ScanSettings& settings = model_.Settings();
+    MirrorText(window_, model_.Caption());
+    MirrorDriveEntries();
     for (const auto& [button, mode] : kScanModeButtons) {
         MirrorCheck(button, settings.Mode == mode);
     }
@@ -822,6 +819,20 @@ void MainWindow::Mirror() {
     MirrorMenuCheck(MenuId::UIMenu_DebugMode, settings.UIMenu_DebugMode);
     MirrorMenuCheck(MenuId::UIMenu_SubScansOption, settings.UIMenu_SubScansOption);
     MirrorMenuCheck(MenuId::UIMenu_ScanFixedDisksOnly, settings.UIMenu_ScanFixedDisksOnly);
+}
+
+void MainWindow::MirrorDriveEntries() {
+    if (shownDrives_ == model_.DriveEntries()) {
+        return;
+    }
+    shownDrives_ = model_.DriveEntries();
+    for (WidgetId id : kDriveLists) {
+        HWND list = Widget(id);
+        SendMessageW(list, CB_RESETCONTENT, 0, 0);
+        for (const std::string& entry : shownDrives_) {
+            SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(entry).c_str()));
+        }
+    }
 }
 
 void MainWindow::MirrorCheck(WidgetId id, bool checked) {

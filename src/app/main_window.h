@@ -3,9 +3,10 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
+#include <vector>
 #include <string_view>
 
-#include "app/drive_list.h"
 #include "app/main_window_model.h"
 #include "app/main_window_widgets.h"
 #include "app/window_metrics_win32.h"
@@ -25,7 +26,7 @@ struct MainWindowCommands {
 // and hands every control event to the model (or to one of the commands above).
 class MainWindow : public MainWindowObserver {
 public:
-    MainWindow(MainWindowModel& model, DriveChoices drives, MainWindowCommands commands);
+    MainWindow(MainWindowModel& model, MainWindowCommands commands);
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
@@ -33,7 +34,6 @@ public:
     // Creates the window and its widgets, hidden; the drive lists start on the current drive.
     // False when the system refuses to create it.
     bool Create(HINSTANCE instance);
-    void SetCaption(std::string_view caption);
     // Centred on the screen the first time.
     void Show(int showCommand);
 
@@ -77,9 +77,10 @@ private:
     void MirrorText(HWND control, std::string_view text);
     void MirrorStatusPanel(int panel, std::string_view text);
     void MirrorMenuCheck(MenuId id, bool checked);
+    void MirrorDriveEntries();
 
     MainWindowModel& model_;
-    DriveChoices drives_;
+    std::vector<std::string> shownDrives_;
     MainWindowCommands commands_;
     HWND window_ = nullptr;
     HWND toolTips_ = nullptr;

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "model_fixture.h"
+#include "fakes.h"
 
 namespace tolvane {
 namespace {
@@ -25,7 +25,7 @@ class ScanRunTest : public testing::ModelFixture {
 protected:
     ScanRunTest() {
         for (char letter : std::string("CDEFGH")) {
-            SetDisk(letter, testing::kFixedDisk, "");
+            drives.Set(letter, testing::kFixedDisk, "");
         }
         environment.Values["HOMEDRIVE"] = "H:";
         environment.Values["homedrive"] = "H:";
@@ -78,8 +78,8 @@ TEST_F(ScanRunTest, RepeatedDrivesAreDroppedBeforeAnyScan) {
 }
 
 TEST_F(ScanRunTest, DrivesThatAreNotFixedAreDroppedWithAMessage) {
-    SetDisk('C', testing::kRemovableDisk, "");
-    SetDisk('E', testing::kFixedDisk, "RAMDisk");
+    drives.Set('C', testing::kRemovableDisk, "");
+    drives.Set('E', testing::kFixedDisk, "RAMDisk");
     model.SetDriveEntry(1, "c: [STICK]");
     Queue(2, "d: [DATA]");
     Queue(3, "e: [RAM]");
@@ -105,7 +105,7 @@ TEST_F(ScanRunTest, DrivesThatAreNotFixedAreDroppedWithAMessage) {
 }
 
 TEST_F(ScanRunTest, NothingQueuedEndsAtOnceWithTheLastExitCode) {
-    SetDisk('C', testing::kCdRom, "");
+    drives.Set('C', testing::kCdRom, "");
     model.SetShutdownCheck(1);
     LastExitCode = 7;
     model.PressStart();
@@ -337,15 +337,35 @@ TEST_F(ScanRunTest, CloseDuringAPassFinishesLogsAndSavesItThenEnds) {
 TEST_F(ScanRunTest, APassThatCouldNotRunClaimsNoExitCode) {
     LastExitCode = 0;
     Queue(2, "d:");
-    processes.Scripts = {{0, 0, true}};
+    processes.Scripts = {{0, 0, true}, {0, 0, true}};
     model.PressStart();
     const std::string& log = model.Log().Text();
-    EXPECT_NE(log.find("Errorlevel:  none - The system cannot find the file specified.\r\n\r\n"),
+    EXPECT_NE(log.find("Errorlevel:  none - The system cannot find the file specified. (2)\r\n\r\n"),
               std::string::npos);
     EXPECT_EQ(log.find("No Errors"), std::string::npos);
     EXPECT_EQ(model.Settings().Drive2Check, 1);
     EXPECT_EQ(messages.Seen.back().Text,
-              "Process Finished, Exit Code:  none\r\nThe system cannot find the file specified.");
+              "Process Finished, Exit Code:  none\r\nThe system cannot find the file specified. (2)");
+}
+
+TEST_F(ScanRunTest, AStartThatFailsOnceIsTriedAgainAndLeavesNoTrace) {
+    processes.Scripts = {{1, 0}, {0, 0, true}, {0, 0}};
+    model.PressStart();
+    EXPECT_EQ(processes.Started, (std::vector<std::string>{"chkdsk C: /X", "chkdsk C: /X"}));
+    EXPECT_EQ(processes.LongPauses, std::vector<std::uint32_t>{1000});
+    EXPECT_EQ(model.Log().Text().find("none"), std::string::npos);
+    EXPECT_EQ(messages.Seen.back().Text, "Process Finished, Exit Code:  0");
+}
+
+TEST_F(ScanRunTest, ACloseDuringTheRetryPauseEndsTheRunWithoutTheRetry) {
+    processes.Scripts = {{0, 0, true}, {0, 0}};
+    processes.DuringWait = [&] { model.RequestClose(); };
+    model.PressStart();
+    EXPECT_EQ(processes.StartAttempts, 1);
+    EXPECT_NE(model.Log().Text().find("Errorlevel:  none - The system cannot find the file specified. (1)"),
+              std::string::npos);
+    EXPECT_TRUE(messages.Seen.empty());
+    EXPECT_EQ(observer.CloseReady, 1);
 }
 
 TEST_F(ScanRunTest, ShutdownAtTheEndFallsBackToWindowsPesOwnCommand) {

@@ -9,8 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/drive_list_win32.h"
-#include "model_fixture.h"
+#include "fakes.h"
 #include "platform/message_loop_win32.h"
 #include "platform/win32_util.h"
 
@@ -147,9 +146,11 @@ void PressKey(HWND target, WPARAM key) {
 class MainWindowTest : public testing::ModelFixture {
 protected:
     MainWindowTest() {
-        SetDisk('C', testing::kFixedDisk, "SYSTEM");
-        SetDisk('D', testing::kFixedDisk, "");
-        SetDisk('Q', testing::kFixedDisk, "DATA");
+        drives.Set('C', testing::kFixedDisk, "SYSTEM");
+        drives.Set('D', testing::kFixedDisk, "");
+        drives.Set('Q', testing::kFixedDisk, "DATA");
+        drives.CurrentDir = "Q:\\Work";
+        model.RefreshDrives();
         environment.Values["homedrive"] = "H:";
         environment.Values["HOMEDRIVE"] = "H:";
         LastExitCode = 0;
@@ -159,8 +160,7 @@ protected:
     }
 
     void SetUp() override {
-        view = std::make_unique<MainWindow>(
-            model, DriveChoices{{"c: [SYSTEM]", "d:", "q: [DATA]"}, 2}, commands);
+        view = std::make_unique<MainWindow>(model, commands);
         ASSERT_TRUE(view->Create(GetModuleHandleW(nullptr)));
         view->Show(SW_SHOWNORMAL);
         SetForegroundWindow(view->Handle());
@@ -691,23 +691,6 @@ TEST_F(MainWindowTest, CloseWhenIdleDestroysAtOnce) {
     SendMessageW(window, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(closed, 1);
-}
-
-TEST(DriveListTest, ListsTheComputersDrivesAndStartsOnTheCurrentOne) {
-    const DriveChoices drives = ListComputerDrives();
-    ASSERT_FALSE(drives.Entries.empty());
-    bool hasC = false;
-    for (const std::string& entry : drives.Entries) {
-        ASSERT_GE(entry.size(), 2u);
-        EXPECT_TRUE(entry[0] >= 'a' && entry[0] <= 'z') << entry;
-        EXPECT_EQ(entry[1], ':') << entry;
-        hasC = hasC || entry[0] == 'c';
-    }
-    EXPECT_TRUE(hasC);
-    wchar_t folder[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, folder);
-    ASSERT_LT(drives.Current, drives.Entries.size());
-    EXPECT_EQ(drives.Entries[drives.Current][0], static_cast<char>(towlower(folder[0])));
 }
 
 } // namespace
