@@ -1,5 +1,5 @@
-// Checks the tolvane.exe of the current folder as it ships. Built for the program's architecture,
-// so that dbghelp reads the program's headers as this build's own types.
+// Checks the tolvane.exe of the current folder as it ships. Built for its architecture, so that
+// dbghelp reads its headers as this build's own types.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr const char* kProgram = "tolvane.exe";
+constexpr const char* kProgram = ".\\tolvane.exe"; // with a folder: the loader searches nowhere
 
 // Present in every Windows since Vista and in every Windows PE, so nothing needs installing.
 constexpr const char* kAllowedDlls = " kernel32.dll user32.dll gdi32.dll comctl32.dll comdlg32.dll "
