@@ -215,32 +215,6 @@ TEST_F(DriveInfoTest, DriveTypeIsAskedOnEveryRead) {
     EXPECT_EQ(info.DriveTypeEx(), "No Root Directory");
 }
 
-TEST_F(DriveInfoTest, SettingTheLabel) {
-    CDriveInfo info(query);
-    info.SetDrive("d:");
-    info.SetLabel("Backup 2");
-    EXPECT_EQ(info.Label(), "Backup 2");
-    info.SetLabel("");
-    EXPECT_EQ(info.Label(), "");
-    EXPECT_EQ(query.Calls[query.Calls.size() - 2], "label D:\\ null");
-
-    // A refused change is silent and leaves the cache alone, even when the disk changed.
-    query.Disks["D:\\"].RefusesLabel = true;
-    query.Disks["D:\\"].Volume->Serial = 99;
-    info.SetLabel("Other");
-    EXPECT_EQ(info.Label(), "");
-    EXPECT_EQ(info.SerialNumber(), "-1");
-    const std::vector<std::string> labelCalls = {"label D:\\ \"Backup 2\"", "label D:\\ null",
-                                                 "label D:\\ \"Other\""};
-    std::vector<std::string> seen;
-    for (const std::string& call : query.Calls) {
-        if (call.rfind("label", 0) == 0) {
-            seen.push_back(call);
-        }
-    }
-    EXPECT_EQ(seen, labelCalls);
-}
-
 TEST(FormatSize, ExamplesTiesAndUnits) {
     const NumberSeparators english{",", "."};
     const struct {
