@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
+#include <iterator>
 #include <functional>
 #include <map>
 #include <memory>
@@ -48,9 +50,8 @@ public:
     }
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
-        for (const Shown& shown : Seen) {
-            texts.push_back(shown.Text);
-        }
+        std::transform(Seen.begin(), Seen.end(), std::back_inserter(texts),
+                       [](const Shown& shown) { return shown.Text; });
         return texts;
     }
 };
@@ -233,7 +234,6 @@ public:
         std::optional<DiskSpace> Space;        // nullopt: no media
         std::optional<ClusterCounts> Clusters; // what the older space query answers
         std::optional<VolumeDetails> Volume;
-        bool RefusesLabel = false;
     };
     std::map<std::string, Disk> Disks;
     bool HasSpaceEx = true;
@@ -277,15 +277,8 @@ public:
         const auto disk = Disks.find(root);
         return disk == Disks.end() ? std::nullopt : disk->second.Volume;
     }
-    bool ChangeVolumeLabel(const std::string& root,
-                           const std::optional<std::string>& label) override {
-        Calls.push_back("label " + root + " " + (label ? "\"" + *label + "\"" : "null"));
-        const auto disk = Disks.find(root);
-        if (disk == Disks.end() || disk->second.RefusesLabel || !disk->second.Volume) {
-            return false;
-        }
-        disk->second.Volume->LabelBuffer = SystemBuffer(label.value_or(""));
-        return true;
+    bool ChangeVolumeLabel(const std::string&, const std::optional<std::string>&) override {
+        return false;
     }
     bool FunctionAvailable(const std::string& library, const std::string& function) override {
         Calls.push_back("export " + library + "!" + function);

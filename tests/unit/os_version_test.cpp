@@ -11,22 +11,13 @@ using testing::FakeEnvironment;
 using testing::FakeSkuQuery;
 using testing::FakeVersionQuery;
 
-TEST(IsNTFamily, OnlyTheExactValueCounts) {
-    const struct {
-        const char* Value; // null: not set
-        bool NT;
-    } rows[] = {
-        {"Windows_NT", true}, {"WINDOWS_NT", false}, {nullptr, false}, {"Windows_NT ", false},
-    };
-    for (const auto& row : rows) {
+TEST(IsNTFamily, OnlyTheExactValueOfOsCounts) {
+    for (const char* value : {"Windows_NT", "WINDOWS_NT", "Windows_NT ", ""}) {
         FakeEnvironment environment;
-        if (row.Value != nullptr) {
-            environment.Values["os"] = row.Value;
-        }
-        EXPECT_EQ(IsNTFamily(environment), row.NT) << (row.Value ? row.Value : "(unset)");
+        environment.Values["os"] = value;
+        EXPECT_EQ(IsNTFamily(environment), std::string(value) == "Windows_NT") << value;
     }
-    // The name is looked up as "os"; how case is matched in names is the environment's affair.
-    FakeEnvironment other;
+    FakeEnvironment other; // the name is looked up as "os"
     other.Values["OS"] = "Windows_NT";
     EXPECT_FALSE(IsNTFamily(other));
 }
@@ -54,14 +45,11 @@ TEST(VistaCheck, VersionsAndEditions) {
         const char* Edition;
         int WmiReads;
     } rows[] = {
-        {2, 6, {16}, true, "Business N", 1},
         {2, 6, {7}, true, "Unknown ?", 1},
-        {2, 6, {1}, true, "Ultimate", 1},
         {2, 6, {}, true, "Unknown ?", 1},       // no instance gives 0
         {2, 6, {1, 16}, true, "Business N", 1}, // the instance met last decides
         {2, 6, {16, 1}, true, "Ultimate", 1},
         {2, 5, {1}, false, "", 0},
-        {2, 10, {1}, false, "", 0},
         {1, 6, {1}, false, "", 0}, // not NT: nothing is looked at
         {0, 0, {1}, false, "", 0}, // the version query failed
     };
