@@ -28,6 +28,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     using namespace tolvane;
     // First of all: this runs elevated, maybe from a downloads folder holding planted DLLs.
     win32::RestrictDllSearchToSystemFolder();
+    // No "insert a disk" box from the system when a drive query touches an empty card reader or
+    // optical drive, at start or during a run: the queries report the failure themselves.
+    SetErrorMode(SEM_FAILCRITICALERRORS);
 
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
@@ -53,21 +56,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         files};
     MainWindowModel model(services);
 
+    // The About window may outlive the main one; the last of the two to close ends the program.
     bool mainWindowOpen = true;
+    about::AboutWindow aboutWindow(instance, shell, [&] {
+        if (!mainWindowOpen) {
+            PostQuitMessage(0);
+        }
+    });
     MainWindowCommands commands;
     commands.OpenHelp = [&] { OpenHelpDocument(services.Run.ProgramFolder, shell, messages); };
-    commands.ShowAbout = [&] {
-        // The About window may outlive the main one; the last of the two to close ends the
-        // program.
-        about::ShowAboutWindow(instance, shell, [&] {
-            if (!mainWindowOpen) {
-                PostQuitMessage(0);
-            }
-        });
-    };
+    commands.ShowAbout = [&] { aboutWindow.Show(); };
     commands.Closed = [&] {
         mainWindowOpen = false;
-        if (!about::AboutWindowOpen()) {
+        if (!aboutWindow.IsOpen()) {
             PostQuitMessage(0);
         }
     };

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "about/about_texts.h"
-#include "about/default_browser.h"
 #include "fakes.h"
 
 namespace tolvane {
@@ -65,17 +64,8 @@ TEST(HelpEntry, AnUnknownProgramFolderReportsTheDocumentMissing) {
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{std::string(kHelpNotFoundMessage)});
 }
 
-TEST(DefaultBrowser, HandsTheAddressOverAndReportsNoFailure) {
-    FakeShellOpener shell;
-    shell.Succeeds = false;
-    DefaultBrowser browser(shell);
-    browser.OpenWebAddress(about::kMakerWebAddress);
-    EXPECT_EQ(shell.Opened, std::vector<std::string>{"https://tolvane.example.org/"});
-}
-
 TEST(AboutTexts, CaptionAndVersionLine) {
     EXPECT_EQ(about::Caption(), "About Tolvane");
-    EXPECT_EQ(about::Title(), "Tolvane");
     EXPECT_EQ(about::VersionLine(), "Version 1.5.4");
 }
 
