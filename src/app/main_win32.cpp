@@ -5,7 +5,6 @@
 #include "about/about_window_win32.h"
 #include "about/help.h"
 #include "about/shell_opener_win32.h"
-#include "app/drive_list_win32.h"
 #include "app/main_window.h"
 #include "app/startup_checks.h"
 #include "log/save_dialog_win32.h"
@@ -28,8 +27,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     using namespace tolvane;
     // First of all: this runs elevated, maybe from a downloads folder holding planted DLLs.
     win32::RestrictDllSearchToSystemFolder();
-    // No "insert a disk" box from the system when a drive query touches an empty card reader or
-    // optical drive, at start or during a run: the queries report the failure themselves.
+    // An empty card reader or optical drive asked about (the drive lists, the fixed-disk test of
+    // a run) must not stop the program with a "no disk" box.
     SetErrorMode(SEM_FAILCRITICALERRORS);
 
     INITCOMMONCONTROLSEX controls{};
@@ -49,11 +48,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     Win32VersionQuery version;
     WmiSkuQuery sku;
     Win32ShellOpener shell;
-    MainWindowServices services{
-        {messages, clock, environment, beeper, processes, writer, win32::ProgramFolder()},
-        drives,
-        saveDialog,
-        files};
+    Services services{messages, clock,  environment, beeper,  processes, writer,
+                      files,    drives, saveDialog,  version, sku,       win32::ProgramFolder()};
     MainWindowModel model(services);
 
     // The About window may outlive the main one; the last of the two to close ends the program.
@@ -64,7 +60,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         }
     });
     MainWindowCommands commands;
-    commands.OpenHelp = [&] { OpenHelpDocument(services.Run.ProgramFolder, shell, messages); };
+    commands.OpenHelp = [&] { OpenHelpDocument(services.ProgramFolder, shell, messages); };
     commands.ShowAbout = [&] { aboutWindow.Show(); };
     commands.Closed = [&] {
         mainWindowOpen = false;
@@ -72,17 +68,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
             PostQuitMessage(0);
         }
     };
-    MainWindow window(model, ListComputerDrives(), commands);
+    MainWindow window(model, commands);
     if (!window.Create(instance)) {
         return 1;
     }
 
-    StartupServices startup{environment, messages, version, sku};
-    const MainWindowLoad load = LoadMainWindow(model, startup);
+    const MainWindowLoad load = LoadMainWindow(model, services);
     if (load.Refused) {
         return kRefusedExitCode;
     }
-    window.SetCaption(load.Caption);
     messages.SetOwner(window.Handle());
     saveDialog.SetOwner(window.Handle());
     window.Show(showCommand);

@@ -16,6 +16,10 @@ namespace {
 using win32::Narrow;
 using win32::Widen;
 
+// From dbt.h.
+constexpr WPARAM kDeviceArrival = 0x8000;
+constexpr WPARAM kDeviceRemoveComplete = 0x8004;
+
 constexpr std::pair<WidgetId, ScanMode> kScanModeButtons[] = {
     {WidgetId::ScanOnly, ScanMode::ScanOnly},       {WidgetId::ScanFast, ScanMode::ScanFast},
     {WidgetId::ScanFix, ScanMode::ScanFix},         {WidgetId::ScanFixFast, ScanMode::ScanFixFast},
@@ -78,6 +82,13 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     }
     case WM_SIZE: LayOutStatusBar(); return 0;
+    case WM_DEVICECHANGE:
+        // Whatever device the news is about (lParam may describe any kind, or none): a new
+        // reading of the drives is cheap.
+        if (wParam == kDeviceArrival || wParam == kDeviceRemoveComplete) {
+            model_.RefreshDrives();
+        }
+        return TRUE;
     case win32::kWmDpiChanged:
         ChangeDpi(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
@@ -317,6 +328,8 @@ void MainWindow::OnStateChanged() {
 
 void MainWindow::Mirror() {
     const ScanSettings& settings = model_.Settings();
+    MirrorText(Handle(), model_.Caption());
+    MirrorDriveEntries();
     for (const auto& [button, mode] : kScanModeButtons) {
         MirrorCheck(button, settings.Mode == mode);
     }
@@ -347,6 +360,23 @@ void MainWindow::Mirror() {
     MirrorMenuCheck(MenuId::UIMenu_DebugMode, settings.UIMenu_DebugMode);
     MirrorMenuCheck(MenuId::UIMenu_SubScansOption, settings.UIMenu_SubScansOption);
     MirrorMenuCheck(MenuId::UIMenu_ScanFixedDisksOnly, settings.UIMenu_ScanFixedDisksOnly);
+}
+
+void MainWindow::MirrorDriveEntries() {
+    if (shownDrives_ == model_.DriveEntries()) {
+        return;
+    }
+    shownDrives_ = model_.DriveEntries();
+    for (const WidgetSpec& row : Form1Widgets()) {
+        if (row.Kind != WidgetKind::DriveList) {
+            continue;
+        }
+        HWND list = Widget(row.Id);
+        SendMessageW(list, CB_RESETCONTENT, 0, 0);
+        for (const std::string& entry : shownDrives_) {
+            SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(entry).c_str()));
+        }
+    }
 }
 
 void MainWindow::MirrorCheck(WidgetId id, bool checked) {

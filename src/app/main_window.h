@@ -3,9 +3,10 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 #include <string_view>
+#include <vector>
 
-#include "app/drive_list.h"
 #include "app/main_window_model.h"
 #include "app/main_window_widgets.h"
 #include "platform/window_win32.h"
@@ -25,13 +26,12 @@ struct MainWindowCommands {
 // and hands every control event to the model (or to one of the commands above).
 class MainWindow : public win32::WindowBase, public MainWindowObserver {
 public:
-    MainWindow(MainWindowModel& model, DriveChoices drives, MainWindowCommands commands);
+    MainWindow(MainWindowModel& model, MainWindowCommands commands);
     ~MainWindow() override;
 
     // Creates the window and its widgets, hidden; the drive lists start on the current drive.
     // False when the system refuses to create it.
     bool Create(HINSTANCE instance);
-    void SetCaption(std::string_view caption);
     // Centred on the screen the first time.
     void Show(int showCommand);
 
@@ -83,9 +83,10 @@ private:
     void MirrorText(HWND control, std::string_view text);
     void MirrorStatusPanel(int panel, std::string_view text);
     void MirrorMenuCheck(MenuId id, bool checked);
+    void MirrorDriveEntries();
 
     MainWindowModel& model_;
-    DriveChoices drives_;
+    std::vector<std::string> shownDrives_;
     MainWindowCommands commands_;
     HWND toolTips_ = nullptr;
     HMENU menu_ = nullptr;

@@ -102,8 +102,8 @@ ControlStyle StyleOf(WidgetKind kind) {
 
 } // namespace
 
-MainWindow::MainWindow(MainWindowModel& model, DriveChoices drives, MainWindowCommands commands)
-    : model_(model), drives_(std::move(drives)), commands_(std::move(commands)) {
+MainWindow::MainWindow(MainWindowModel& model, MainWindowCommands commands)
+    : model_(model), commands_(std::move(commands)) {
     model_.SetObserver(this);
 }
 
@@ -148,12 +148,6 @@ bool MainWindow::Create(HINSTANCE instance) {
     lastFocus_ = Widget(WidgetId::Command1);
     built_ = true;
 
-    if (!drives_.Entries.empty()) {
-        const std::string& current = drives_.Entries[drives_.Current];
-        for (int number = 1; number <= kDriveCount; ++number) {
-            model_.SetDriveEntry(number, current);
-        }
-    }
     SetWindowTextW(Widget(WidgetId::ErrorDescText), Widen(model_.Log().Text()).c_str());
     Mirror();
     return true;
@@ -217,10 +211,7 @@ void MainWindow::CreateWidgets(HINSTANCE instance) {
 
 void MainWindow::FillList(HWND list, const WidgetSpec& row) const {
     if (row.Kind == WidgetKind::DriveList) {
-        for (const std::string& entry : drives_.Entries) {
-            SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(entry).c_str()));
-        }
-        return;
+        return; // the drives come with the first mirroring of the model
     }
     for (std::string_view item : kRescanLimitItems) {
         SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(item).c_str()));
@@ -412,10 +403,6 @@ void MainWindow::ChangeDpi(UINT dpi, const RECT& suggested) {
     LayOutWidgets();
     PlaceToolTips();
     LoadIcons();
-}
-
-void MainWindow::SetCaption(std::string_view caption) {
-    SetWindowTextW(Handle(), Widen(caption).c_str());
 }
 
 void MainWindow::Show(int showCommand) {

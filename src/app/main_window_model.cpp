@@ -4,14 +4,20 @@
 
 #include "boot/boot_schedule.h"
 #include "log/save_log.h"
+#include "platform/text.h"
 #include "scan/debug_mode.h"
 #include "sysinfo/drive_information.h"
 
 namespace tolvane {
 
-MainWindowModel::MainWindowModel(MainWindowServices& services)
+MainWindowModel::MainWindowModel(Services& services)
     : services_(services), commandPanel_(kStatusNotYetStarted), progressPanel_(kStatusInProgressNo),
-      autochkPanel_(kAutochkNotEnabled) {
+      autochkPanel_(kAutochkNotEnabled), drives_(ListDrives(services.Drives)) {
+    if (!drives_.Entries.empty()) {
+        for (int number = 1; number <= kDriveCount; ++number) {
+            settings_.Drive(number) = drives_.Entries[drives_.Current];
+        }
+    }
     log_.SetAppendObserver([this](std::string_view text) {
         if (observer_ != nullptr) {
             observer_->OnLogAppended(text);
@@ -89,15 +95,13 @@ void MainWindowModel::SetAutoSaveCheck(int value) {
     settings_.AutoSaveCheck = value;
     Changed();
     if (switchedOn) {
-        services_.Run.Messages.Show(kAutoSaveIntro, MessageButtons::Ok);
+        services_.Messages.Show(kAutoSaveIntro, MessageButtons::Ok);
         PressSaveLog();
     }
 }
 
 void MainWindowModel::PressSaveLog() {
-    SaveLogServices save{services_.Dialog, services_.Run.Messages, services_.Files,
-                         services_.Run.Writer, services_.Run.ProgramFolder};
-    const SaveLogResult result = SaveLog(log_.Text(), save);
+    const SaveLogResult result = SaveLog(log_.Text(), services_);
     settings_.LogFilePath = result.LogFilePath;
     Changed();
     if (result.SwitchAutoSaveOff) {
@@ -110,13 +114,13 @@ void MainWindowModel::ToggleDebugMode() {
         SetDebugMode(false);
         return;
     }
-    if (!PrepareDebugBatchFile(services_.Run.ProgramFolder, services_.Files, services_.Run.Writer,
-                               services_.Run.Messages)) {
+    if (!PrepareDebugBatchFile(services_.ProgramFolder, services_.Files, services_.Writer,
+                               services_.Messages)) {
         SetDebugMode(false);
         return;
     }
     SetDebugMode(true);
-    services_.Run.Messages.Show(kDebugModeEnabled, MessageButtons::Ok);
+    services_.Messages.Show(kDebugModeEnabled, MessageButtons::Ok);
 }
 
 void MainWindowModel::PressScanNextBoot() {
@@ -124,7 +128,7 @@ void MainWindowModel::PressScanNextBoot() {
         return;
     }
     if (std::optional<std::string> panel =
-            ScheduleNextBootScan(settings_, services_.Run.Processes, services_.Run.Messages)) {
+            ScheduleNextBootScan(settings_, services_.Processes, services_.Messages)) {
         SetAutochkPanel(std::move(*panel));
     }
 }
@@ -134,7 +138,7 @@ void MainWindowModel::PressUndoBootChk() {
         return;
     }
     SetAutochkPanel(std::string(kAutochkNotEnabled));
-    CancelNextBootScan(services_.Run.Processes, services_.Run.Messages);
+    CancelNextBootScan(services_.Processes, services_.Messages);
 }
 
 void MainWindowModel::SetDriveEntry(int number, std::string entry) {
@@ -186,7 +190,7 @@ void MainWindowModel::EnableScanReEval(bool enabled) {
 void MainWindowModel::RecommendAutoSave() {
     if (settings_.Rescan == RescanPolicy::LimitRescans && settings_.ShutdownCheck == 1 &&
         !autoSaveAdviceShown_) {
-        services_.Run.Messages.Show(kAutoSaveAdvice, MessageButtons::Ok);
+        services_.Messages.Show(kAutoSaveAdvice, MessageButtons::Ok);
         autoSaveAdviceShown_ = true;
     }
 }
@@ -196,11 +200,17 @@ void MainWindowModel::PressStart() {
         return;
     }
     runInProgress_ = true;
-    StartScanRun(*this, services_.Run);
+    StartScanRun(*this, services_);
     runInProgress_ = false;
     Changed();
-    if (closeRequested_ && observer_ != nullptr) {
-        observer_->OnCloseReady();
+    if (closeRequested_) {
+        if (observer_ != nullptr) {
+            observer_->OnCloseReady();
+        }
+        return;
+    }
+    if (drivesChangedDuringRun_) {
+        RefreshDrives();
     }
 }
 
@@ -208,8 +218,47 @@ bool MainWindowModel::RequestClose() {
     if (!runInProgress_) {
         return true;
     }
-    closeRequested_ = true;
+    if (!closeRequested_) {
+        closeRequested_ = true;
+        Changed();
+    }
     return false;
+}
+
+std::string MainWindowModel::Caption() const {
+    return closeRequested_ ? caption_ + std::string(kClosingCaptionTail) : caption_;
+}
+
+void MainWindowModel::SetCaption(std::string caption) {
+    caption_ = std::move(caption);
+    Changed();
+}
+
+void MainWindowModel::RefreshDrives() {
+    if (runInProgress_) {
+        drivesChangedDuringRun_ = true;
+        return;
+    }
+    drivesChangedDuringRun_ = false;
+    drives_ = ListDrives(services_.Drives);
+    const std::string startChoice =
+        drives_.Entries.empty() ? std::string() : drives_.Entries[drives_.Current];
+    for (int number = 1; number <= kDriveCount; ++number) {
+        const std::string letter = DriveLetterText(settings_.Drive(number));
+        const auto present = std::find_if(
+            drives_.Entries.begin(), drives_.Entries.end(), [&letter](const std::string& entry) {
+                return !letter.empty() && EqualsIgnoringAsciiCase(DriveLetterText(entry), letter);
+            });
+        if (present != drives_.Entries.end()) {
+            settings_.Drive(number) = *present;
+            continue;
+        }
+        settings_.Drive(number) = startChoice;
+        if (number > 1) {
+            settings_.DriveCheck(number) = 0;
+        }
+    }
+    Changed();
 }
 
 CDriveInfo& MainWindowModel::FixedDiskChecker() {

@@ -4,17 +4,19 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "app/drive_list.h"
 #include "scan/scan_run.h"
 
 namespace tolvane {
-
-class DriveQuery;
 
 inline constexpr std::string_view kStartCaption = "Start";
 inline constexpr std::string_view kDebugStartCaption = "DEBUG MODE - START";
 inline constexpr std::string_view kAutochkNotEnabled = "Autochk:  Not Enabled";
 inline constexpr std::string_view kDefaultRescanLimit = "3";
+// Shown after the caption from a close request during a run until the window closes.
+inline constexpr std::string_view kClosingCaptionTail = " - closing when this pass ends";
 inline constexpr std::string_view kAutoSaveAdvice =
     "Since you are limiting rescan options and shutting down the computer,\r\n"
     "  it is highly recommended that you choose to Auto Save a log file.";
@@ -33,24 +35,17 @@ public:
     virtual void OnCloseReady() = 0;
 };
 
-struct MainWindowServices {
-    ScanRunServices Run;
-    DriveQuery& Drives;
-    SaveDialogService& Dialog;
-    FileSystem& Files;
-};
-
 // The state of every widget of the main window that any logic reads or writes, with the rules
 // that keep the choices consistent. The window mirrors it and forwards its controls' events to
 // it; the scan run reads and writes the same state, so its changes cascade like a user's.
 class MainWindowModel : public ScanRunWindow {
 public:
-    explicit MainWindowModel(MainWindowServices& services);
+    // Lists the computer's drives; every drive list starts on the current folder's drive.
+    explicit MainWindowModel(Services& services);
     ~MainWindowModel() override;
 
     void SetObserver(MainWindowObserver* observer) { observer_ = observer; }
 
-    // Widget state.
     const ScanSettings& Settings() const override { return settings_; }
     bool DriveListEnabled(int number) const { return settings_.DriveCheck(number) == 1; }
     // The limit list is usable only while the limit policy is chosen; the limit policy only
@@ -59,6 +54,12 @@ public:
     bool LimitRescansEnabled() const { return !IsReadOnlyMode(settings_.Mode); }
     bool ScanReEvalEnabled() const { return scanReEvalEnabled_; }
     std::string_view StartCaption() const;
+    // The window's caption, telling from a close request during a run that the window closes
+    // when the pass ends.
+    std::string Caption() const;
+    void SetCaption(std::string caption);
+    // What every drive list offers, in the system's order.
+    const std::vector<std::string>& DriveEntries() const { return drives_.Entries; }
     const std::string& CommandPanel() const { return commandPanel_; }
     const std::string& ProgressPanel() const { return progressPanel_; }
     const std::string& AutochkPanel() const { return autochkPanel_; }
@@ -77,6 +78,10 @@ public:
     // Switching auto-save on asks for the file at once.
     void SetAutoSaveCheck(int value);
     void SetDriveEntry(int number, std::string entry);
+    // Drives were plugged in or removed: the lists offer the drives present now. A list keeps
+    // its drive while that is present (its label may have changed); otherwise it goes back to
+    // the start's choice and, for drives 2 to 5, is no longer queued. Waits for a run to end.
+    void RefreshDrives();
     // Only the list's own items can be chosen.
     void ChooseRescanNumber(std::string_view item);
     void ToggleSubScansOption();
@@ -108,17 +113,20 @@ private:
     void SetAutochkPanel(std::string text);
     void Changed();
 
-    MainWindowServices& services_;
+    Services& services_;
     MainWindowObserver* observer_ = nullptr;
     ScanSettings settings_;
     RunLog log_;
     std::string commandPanel_;
     std::string progressPanel_;
     std::string autochkPanel_;
+    std::string caption_;
+    DriveChoices drives_;
     bool scanReEvalEnabled_ = false;
     bool autoSaveAdviceShown_ = false;
     bool runInProgress_ = false;
     bool closeRequested_ = false;
+    bool drivesChangedDuringRun_ = false;
     std::unique_ptr<CDriveInfo> fixedDiskChecker_;
 };
 

@@ -14,7 +14,7 @@ std::string WindowCaption(std::string_view title, int major, int minor) {
     return caption;
 }
 
-MainWindowLoad LoadMainWindow(MainWindowModel& model, StartupServices& services) {
+MainWindowLoad LoadMainWindow(MainWindowModel& model, Services& services) {
     MainWindowLoad load;
     if (!IsNTFamily(services.Variables)) {
         services.Messages.Show(kNotNtFamilyMessage, MessageButtons::Ok);
@@ -32,7 +32,7 @@ MainWindowLoad LoadMainWindow(MainWindowModel& model, StartupServices& services)
         model.EnableScanReEval(numbers.PlatformId == kPlatformWin32Nt &&
                                numbers.MajorVersion == kVistaMajorVersion);
     }
-    load.Caption = WindowCaption(version::kTitle, version::kMajor, version::kMinor);
+    model.SetCaption(WindowCaption(version::kTitle, version::kMajor, version::kMinor));
     model.ResetAutoSaveAdvice();
     return load;
 }

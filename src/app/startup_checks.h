@@ -18,13 +18,6 @@ inline constexpr std::string_view kCaptionTail = "  -  Chkdsk.exe Wrapper/Enhanc
 // "Tolvane   v1.5  -  Chkdsk.exe Wrapper/Enhancer for Windows": the revision is not shown.
 std::string WindowCaption(std::string_view title, int major, int minor);
 
-struct StartupServices {
-    Environment& Variables;
-    MessageBoxService& Messages;
-    VersionQuery& Version;
-    SkuQuery& Sku;
-};
-
 // What the load leaves for the window.
 struct MainWindowLoad {
     // Not a Windows NT system: the refusal has been shown, the program ends, the window never
@@ -32,11 +25,10 @@ struct MainWindowLoad {
     bool Refused = false;
     // Kept for the window's life; none when the edition could not be read.
     std::optional<clsVistaCheck> VistaCheck;
-    std::string Caption;
 };
 
 // The main window's load, before it is first shown: the NT-family check, the /B scan mode where
-// the system is Vista or later (version 6), the caption, and the auto-save advice made new.
-MainWindowLoad LoadMainWindow(MainWindowModel& model, StartupServices& services);
+// the system is Vista or later (version 6), the caption (set on the model), and the auto-save advice made new.
+MainWindowLoad LoadMainWindow(MainWindowModel& model, Services& services);
 
 } // namespace tolvane

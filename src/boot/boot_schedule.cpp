@@ -1,5 +1,7 @@
 #include "boot/boot_schedule.h"
 
+#include "platform/text.h"
+
 namespace tolvane {
 
 std::optional<std::string> ScheduleNextBootScan(const ScanSettings& settings,
@@ -10,7 +12,7 @@ std::optional<std::string> ScheduleNextBootScan(const ScanSettings& settings,
         if (number > 1 && settings.DriveCheck(number) != 1) {
             continue;
         }
-        const std::string letter = settings.Drive(number).substr(0, 2);
+        const std::string letter = DriveLetterText(settings.Drive(number));
         std::string error;
         if (!processes.StartDetached(std::string(kScheduleCommandLead) + letter, kWindowHidden,
                                      error)) {

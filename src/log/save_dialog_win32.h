@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/services.h"
+#include "log/save_log.h"
 
 namespace tolvane {
 

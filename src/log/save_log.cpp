@@ -3,7 +3,7 @@
 namespace tolvane {
 namespace {
 
-SaveDialogOutcome AskForFile(SaveLogServices& services, std::string& path) {
+SaveDialogOutcome AskForFile(Services& services, std::string& path) {
     SaveDialogRequest request;
     request.Title = kSaveDialogTitle;
     request.FilterName = kSaveFilterName;
@@ -22,7 +22,7 @@ SaveDialogOutcome AskForFile(SaveLogServices& services, std::string& path) {
 
 } // namespace
 
-SaveLogResult SaveLog(const std::string& logText, SaveLogServices& services) {
+SaveLogResult SaveLog(const std::string& logText, Services& services) {
     SaveLogResult result;
     for (;;) {
         std::string chosen;

@@ -17,13 +17,26 @@ inline constexpr std::string_view kOverwriteQuestion = "Overwrite an existing fi
 inline constexpr std::string_view kAutoSaveIntro =
     "   Select a file name and location.\r\nAuto-save will occur after each entry.";
 
-struct SaveLogServices {
-    SaveDialogService& Dialog;
-    MessageBoxService& Messages;
-    FileSystem& Files;
-    TextFileWriter& Writer;
-    std::string ProgramFolder;
+struct SaveDialogRequest {
+    std::string Title;
+    std::string FilterName;    // what the file-type list shows
+    std::string FilterPattern; // which files it lists
+    std::string FileName;      // proposed name
+    std::string DefaultExtension;
+    std::string InitialFolder;
+    // The older, non-Explorer style of the dialog, for systems where the Explorer one fails.
+    bool Classic = false;
 };
+
+enum class SaveDialogOutcome { Chosen, Cancelled, Failed };
+
+// The system's save dialog; it does no overwrite prompting of its own.
+class SaveDialogService {
+public:
+    virtual ~SaveDialogService() = default;
+    virtual SaveDialogOutcome Show(const SaveDialogRequest& request, std::string& chosenPath) = 0;
+};
+
 
 struct SaveLogResult {
     // The dialog's file name afterwards: the chosen path, or the proposed name when cancelled.
@@ -34,6 +47,6 @@ struct SaveLogResult {
 };
 
 // Asks for a file in the save dialog, confirms overwriting, and writes the whole log.
-SaveLogResult SaveLog(const std::string& logText, SaveLogServices& services);
+SaveLogResult SaveLog(const std::string& logText, Services& services);
 
 } // namespace tolvane

@@ -18,7 +18,7 @@ using win32::UniqueHandle;
 constexpr std::uint32_t kTemporaryNameAttempts = 16;
 constexpr DWORD kLargestWrite = 1u << 30;
 
-// sText as the file holds it: ANSI code page bytes and one CR LF. False when the text cannot be
+// text as the file holds it: ANSI code page bytes and one CR LF. False when the text cannot be
 // converted at all (too long for the conversion calls).
 bool AnsiFileBytes(const std::string& text, std::string& bytes) {
     bytes.clear();
@@ -26,13 +26,11 @@ bool AnsiFileBytes(const std::string& text, std::string& bytes) {
         if (text.size() > static_cast<std::size_t>(INT_MAX)) {
             return false;
         }
-        const int textSize = static_cast<int>(text.size());
-        const int wideSize = MultiByteToWideChar(CP_UTF8, 0, text.data(), textSize, nullptr, 0);
-        if (wideSize <= 0) {
+        const std::wstring wide = win32::Widen(text);
+        const int wideSize = static_cast<int>(wide.size());
+        if (wideSize == 0) {
             return false;
         }
-        std::wstring wide(static_cast<std::size_t>(wideSize), L'\0');
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), textSize, wide.data(), wideSize);
 
         // Best-fit would write lookalikes ("l" for an l with stroke, a real backslash or quote for
         // their fullwidth forms), which can change what a batch file does. A UTF-8 system code page
@@ -195,14 +193,14 @@ bool AppendToFile(const std::wstring& target, std::string_view bytes,
 
 } // namespace
 
-bool Win32TextFileWriter::SaveTextToFile(const std::string& FileFullPath, const std::string& sText,
-                                         bool Overwrite) {
+bool Win32TextFileWriter::SaveTextToFile(const std::string& filePath, const std::string& text,
+                                         bool overwrite) {
     try {
         std::string bytes;
-        if (!AnsiFileBytes(sText, bytes)) {
+        if (!AnsiFileBytes(text, bytes)) {
             return false;
         }
-        const std::wstring target = ResolvedPath(FileFullPath);
+        const std::wstring target = ResolvedPath(filePath);
         if (target.empty() || IsProtectedTarget(target)) {
             return false;
         }
@@ -210,7 +208,7 @@ bool Win32TextFileWriter::SaveTextToFile(const std::string& FileFullPath, const 
         if (failure_) {
             stopAfter = failure_->AfterBytes;
         }
-        return Overwrite ? ReplaceFileContents(target, bytes, stopAfter)
+        return overwrite ? ReplaceFileContents(target, bytes, stopAfter)
                          : AppendToFile(target, bytes, stopAfter);
     } catch (...) {
         return false;

@@ -1,21 +1,9 @@
 #include "platform/command_resolution.h"
 
-#include <algorithm>
-#include <cctype>
+#include "platform/text.h"
 
 namespace tolvane {
 namespace {
-
-bool EndsWithNoCase(std::string_view text, std::string_view tail) {
-    if (text.size() < tail.size()) {
-        return false;
-    }
-    return std::equal(tail.begin(), tail.end(),
-                      text.end() - static_cast<std::ptrdiff_t>(tail.size()), [](char a, char b) {
-                          return std::tolower(static_cast<unsigned char>(a)) ==
-                                 std::tolower(static_cast<unsigned char>(b));
-                      });
-}
 
 std::string_view Trim(std::string_view text) {
     const auto first = text.find_first_not_of(" \t");
@@ -33,15 +21,6 @@ std::string_view Unquote(std::string_view text) {
     return text;
 }
 
-std::string InFolder(std::string_view folder, std::string_view name) {
-    std::string path(folder);
-    if (!path.empty() && path.back() != '\\') {
-        path += '\\';
-    }
-    path += name;
-    return path;
-}
-
 bool HasPath(std::string_view token) {
     return token.find_first_of("\\/:") != std::string_view::npos;
 }
@@ -53,7 +32,7 @@ ResolvedCommand ResolveCommand(std::string_view commandLine, std::string_view sy
 
     // A batch file path may hold blanks and is never followed by arguments here.
     const std::string_view batch = Unquote(whole);
-    if (HasPath(batch) && (EndsWithNoCase(batch, ".bat") || EndsWithNoCase(batch, ".cmd"))) {
+    if (HasPath(batch) && (EndsWithIgnoringAsciiCase(batch, ".bat") || EndsWithIgnoringAsciiCase(batch, ".cmd"))) {
         return {InFolder(systemFolder, "cmd.exe"), "cmd.exe /c \"\"" + std::string(batch) + "\"\""};
     }
 

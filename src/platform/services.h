@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,24 +49,64 @@ public:
     virtual bool FileExists(const std::string& path) = 0;
 };
 
-struct SaveDialogRequest {
-    std::string Title;
-    std::string FilterName;    // what the file-type list shows
-    std::string FilterPattern; // which files it lists
-    std::string FileName;      // proposed name
-    std::string DefaultExtension;
-    std::string InitialFolder;
-    // The older, non-Explorer style of the dialog, for systems where the Explorer one fails.
-    bool Classic = false;
+// A process opened for watching.
+class WatchedProcess {
+public:
+    virtual ~WatchedProcess() = default;
+    // True once the process itself has ended (its handle is signalled), whatever its status.
+    virtual bool HasEnded() = 0;
+    // The exit status; meaningful once HasEnded() is true.
+    virtual std::uint32_t ExitStatus() = 0;
 };
 
-enum class SaveDialogOutcome { Chosen, Cancelled, Failed };
-
-// The system's save dialog; it does no overwrite prompting of its own.
-class SaveDialogService {
+// A process that was started and is not yet opened for watching.
+class StartedProcess {
 public:
-    virtual ~SaveDialogService() = default;
-    virtual SaveDialogOutcome Show(const SaveDialogRequest& request, std::string& chosenPath) = 0;
+    virtual ~StartedProcess() = default;
+    // Opens the process with the right to query and wait for it; null when that fails.
+    virtual std::unique_ptr<WatchedProcess> Open() = 0;
+};
+
+// Starting processes, and the passing of time while the window stays live.
+class ProcessHost {
+public:
+    virtual ~ProcessHost() = default;
+    // Starts the command line; on failure returns null and the system's description of why.
+    virtual std::unique_ptr<StartedProcess> Start(const std::string& commandLine,
+                                                  std::int32_t windowStyle, std::string& error) = 0;
+    // Starts the command line without waiting for it or keeping it; false and the system's
+    // description when it cannot be started.
+    virtual bool StartDetached(const std::string& commandLine, std::int32_t windowStyle,
+                               std::string& error) = 0;
+    // Handles the window events that are pending, then returns.
+    virtual void PumpEvents() = 0;
+    // Lets the given time pass, handling window events as they arrive meanwhile.
+    virtual void Pause(std::uint32_t milliseconds) = 0;
+    // A millisecond tick count that wraps at 2^32.
+    virtual std::uint32_t TickMs() = 0;
+};
+
+class TextFileWriter;
+class DriveQuery;
+class SaveDialogService;
+class VersionQuery;
+class SkuQuery;
+
+// Everything the program reaches the system through, handed to the model and the procedures
+// that need more than one service.
+struct Services {
+    MessageBoxService& Messages;
+    Clock& TimeOfDay;
+    Environment& Variables;
+    Beeper& Bell;
+    ProcessHost& Processes;
+    TextFileWriter& Writer;
+    FileSystem& Files;
+    DriveQuery& Drives;
+    SaveDialogService& Dialog;
+    VersionQuery& Version;
+    SkuQuery& Sku;
+    std::string ProgramFolder;
 };
 
 } // namespace tolvane

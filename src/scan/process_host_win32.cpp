@@ -31,15 +31,13 @@ private:
 
 class Win32StartedProcess : public StartedProcess {
 public:
-    Win32StartedProcess(UniqueHandle creation, DWORD id)
-        : creation_(std::move(creation)), id_(id) {}
-    std::uint32_t ProcessId() const override { return id_; }
+    explicit Win32StartedProcess(UniqueHandle creation) : creation_(std::move(creation)) {}
     std::unique_ptr<WatchedProcess> Open() override {
         // Opened from the creation handle rather than by id: an id may already name nothing
         // (Wine drops a process that has ended from its id table) or, later, another process.
         HANDLE opened = nullptr;
         if (!DuplicateHandle(GetCurrentProcess(), creation_.Get(), GetCurrentProcess(), &opened,
-                             kProcessQueryInformation | SYNCHRONIZE, FALSE, 0)) {
+                             PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, 0)) {
             return nullptr;
         }
         UniqueHandle handle(opened);
@@ -48,11 +46,10 @@ public:
 
 private:
     UniqueHandle creation_;
-    DWORD id_;
 };
 
 bool CreateChild(const std::string& commandLine, std::int32_t windowStyle, UniqueHandle& process,
-                 DWORD& processId, std::string& error) {
+                 std::string& error) {
     const ResolvedCommand resolved = ResolveCommand(commandLine, win32::SystemFolder());
     const std::wstring application = win32::Widen(resolved.ApplicationPath);
     std::wstring arguments = win32::Widen(resolved.CommandLine);
@@ -64,14 +61,15 @@ bool CreateChild(const std::string& commandLine, std::int32_t windowStyle, Uniqu
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(windowStyle);
     PROCESS_INFORMATION info{};
+    // The program itself fails critical errors quietly; its children keep the system's default.
     if (!CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr, FALSE,
-                        CREATE_NEW_CONSOLE, nullptr, nullptr, &startup, &info)) {
+                        CREATE_NEW_CONSOLE | CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr, &startup,
+                        &info)) {
         error = win32::ErrorText(GetLastError());
         return false;
     }
     CloseHandle(info.hThread);
     process.Reset(info.hProcess);
-    processId = info.dwProcessId;
     return true;
 }
 
@@ -81,18 +79,16 @@ std::unique_ptr<StartedProcess> Win32ProcessHost::Start(const std::string& comma
                                                         std::int32_t windowStyle,
                                                         std::string& error) {
     UniqueHandle process;
-    DWORD id = 0;
-    if (!CreateChild(commandLine, windowStyle, process, id, error)) {
+    if (!CreateChild(commandLine, windowStyle, process, error)) {
         return nullptr;
     }
-    return std::make_unique<Win32StartedProcess>(std::move(process), id);
+    return std::make_unique<Win32StartedProcess>(std::move(process));
 }
 
 bool Win32ProcessHost::StartDetached(const std::string& commandLine, std::int32_t windowStyle,
                                      std::string& error) {
     UniqueHandle process;
-    DWORD id = 0;
-    return CreateChild(commandLine, windowStyle, process, id, error);
+    return CreateChild(commandLine, windowStyle, process, error);
 }
 
 void Win32ProcessHost::PumpEvents() {

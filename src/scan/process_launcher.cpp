@@ -6,18 +6,25 @@ namespace tolvane {
 
 std::int32_t LastExitCode = 0;
 
-bool RunProcessAndWait(ProcessHost& host, const std::string& CommandLine, std::int32_t WindowStyle,
-                       std::string& FailureMessage, std::int32_t TimeoutMs) {
+bool RunProcessAndWait(ProcessHost& host, const std::string& commandLine, std::int32_t windowStyle,
+                       std::string& failureMessage, std::int32_t timeoutMs,
+                       const std::function<bool()>& giveUp) {
     try {
         std::string startError;
-        std::unique_ptr<StartedProcess> started = host.Start(CommandLine, WindowStyle, startError);
+        std::unique_ptr<StartedProcess> started = host.Start(commandLine, windowStyle, startError);
         if (!started) {
-            FailureMessage = startError;
+            host.Pause(kStartRetryPauseMs);
+            if (!(giveUp && giveUp())) {
+                started = host.Start(commandLine, windowStyle, startError);
+            }
+        }
+        if (!started) {
+            failureMessage = startError;
             return false;
         }
         std::unique_ptr<WatchedProcess> process = started->Open();
         if (!process) {
-            FailureMessage = std::string(kNotDeterminedMessage) + std::string(kWatchItMessage);
+            failureMessage = std::string(kNotDeterminedMessage) + std::string(kWatchItMessage);
             return false;
         }
 
@@ -37,8 +44,8 @@ bool RunProcessAndWait(ProcessHost& host, const std::string& CommandLine, std::i
             // Unsigned difference: correct across the tick's wrap at 2^32 for any wait shorter
             // than 49 days, which covers every positive time-out.
             const std::uint32_t elapsed = host.TickMs() - startTick;
-            if (static_cast<std::int64_t>(elapsed) > TimeoutMs) {
-                FailureMessage = kTimedOutMessage;
+            if (static_cast<std::int64_t>(elapsed) > timeoutMs) {
+                failureMessage = kTimedOutMessage;
                 status = 0;
                 result = false;
                 break;
@@ -48,7 +55,7 @@ bool RunProcessAndWait(ProcessHost& host, const std::string& CommandLine, std::i
         LastExitCode = static_cast<std::int32_t>(status);
         return result;
     } catch (const std::exception& error) {
-        FailureMessage = error.what();
+        failureMessage = error.what();
         return false;
     }
 }

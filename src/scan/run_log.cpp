@@ -1,12 +1,10 @@
 #include "scan/run_log.h"
 
-#include <algorithm>
-#include <cctype>
+#include "platform/text.h"
 
 namespace tolvane {
 namespace {
 
-constexpr std::string_view kCommandLabel = "Command:  ";
 constexpr std::string_view kStartedLabel = "Started:  ";
 constexpr std::string_view kCompletedLabel = "  /  Completed:  ";
 constexpr std::string_view kErrorlevelLabel = "Errorlevel:  ";
@@ -62,7 +60,7 @@ ExitCodeReading ExitCodeSentence(std::int32_t exitCode, ScanMode mode) {
 }
 
 void AppendPassStart(RunLog& log, std::string_view commandLine, Clock& clock) {
-    std::string text(kCommandLabel);
+    std::string text(kStatusCommandPrefix);
     text += commandLine;
     text += kCrLf;
     text += kStartedLabel;
@@ -70,39 +68,36 @@ void AppendPassStart(RunLog& log, std::string_view commandLine, Clock& clock) {
     log.Append(text);
 }
 
-void AppendPassEnd(RunLog& log, std::int32_t exitCode, ScanMode mode, Clock& clock) {
+namespace {
+
+void AppendPassResult(RunLog& log, std::string_view result, Clock& clock) {
     std::string text(kCompletedLabel);
     text += clock.TimeOfDayText();
     text += kCrLf;
     text += kErrorlevelLabel;
-    text += std::to_string(exitCode);
-    text += ExitCodeSentence(exitCode, mode).Sentence;
+    text += result;
     text += kCrLf;
     text += kCrLf;
     log.Append(text);
 }
 
+} // namespace
+
+void AppendPassEnd(RunLog& log, std::int32_t exitCode, ScanMode mode, Clock& clock) {
+    AppendPassResult(log, std::to_string(exitCode) + std::string(ExitCodeSentence(exitCode, mode).Sentence),
+                     clock);
+}
+
 void AppendPassFailure(RunLog& log, std::string_view failureMessage, Clock& clock) {
-    std::string text(kCompletedLabel);
-    text += clock.TimeOfDayText();
-    text += kCrLf;
-    text += kErrorlevelLabel;
-    text += kNoExitCode;
-    text += failureMessage;
-    text += kCrLf;
-    text += kCrLf;
-    log.Append(text);
+    AppendPassResult(log, std::string(kNoExitCode) + std::string(failureMessage), clock);
 }
 
 void AppendLimitReached(RunLog& log, std::string_view rescanNumberText,
                         std::string_view driveLetter) {
-    std::string upper(driveLetter);
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     std::string text(kLimitLead);
     text += rescanNumberText;
     text += kLimitMiddle;
-    text += upper;
+    text += AsciiUpper(driveLetter);
     text += kLimitTail;
     log.Append(text);
 }

@@ -1,5 +1,7 @@
 #include "scan/scan_commands.h"
 
+#include "platform/text.h"
+
 namespace tolvane {
 namespace {
 
@@ -37,13 +39,7 @@ std::string ComposeSubsequentScanCommand(const std::string& driveLetter) {
 }
 
 std::string DebugBatchCommand(const std::string& programFolder) {
-    std::string command = programFolder;
-    // A program in a drive's root folder reports its folder as "X:\"; do not double the slash.
-    if (command.empty() || command.back() != '\\') {
-        command += '\\';
-    }
-    command += kDebugBatchFileName;
-    return command;
+    return InFolder(programFolder, kDebugBatchFileName);
 }
 
 } // namespace tolvane

@@ -5,28 +5,12 @@
 #include <cstdint>
 
 #include "log/text_file_writer.h"
+#include "platform/text.h"
 #include "scan/scan_commands.h"
 #include "sysinfo/drive_information.h"
 
 namespace tolvane {
 namespace {
-
-std::string DriveLetterOf(const std::string& entry) {
-    return entry.substr(0, 2);
-}
-
-std::string UpperCase(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) ==
-                      std::toupper(static_cast<unsigned char>(y));
-           });
-}
 
 // The number at the start of the text, as a number field reads it; 0 when there is none.
 std::int64_t LeadingNumber(std::string_view text) {
@@ -43,7 +27,7 @@ enum class DriveOutcome { NextDrive, EndOfRun, Abandoned, Closed };
 
 class ScanRun {
 public:
-    ScanRun(ScanRunWindow& window, ScanRunServices& services)
+    ScanRun(ScanRunWindow& window, Services& services)
         : window_(window), services_(services), settings_(window.Settings()) {}
 
     void Run() {
@@ -51,7 +35,7 @@ public:
             window_.SetShutdownCheck(0);
         }
         bool driveOneQueued = true;
-        std::string drive = UpperCase(DriveLetterOf(settings_.Drive1));
+        std::string drive = AsciiUpper(DriveLetterText(settings_.Drive1));
         DropRepeatedDrives();
         if (settings_.UIMenu_ScanFixedDisksOnly) {
             driveOneQueued = DropDrivesThatAreNotFixed();
@@ -102,7 +86,6 @@ private:
         services_.Messages.Show(entry + std::string(kNotFixedDiskTail), MessageButtons::Ok);
     }
 
-    // Returns whether drive 1 stays queued.
     bool DropDrivesThatAreNotFixed() {
         bool driveOneQueued = true;
         const std::string driveOne = settings_.Drive1;
@@ -136,7 +119,7 @@ private:
     bool TakeNextDrive(std::string& drive) {
         for (int number = 2; number <= kDriveCount; ++number) {
             if (settings_.DriveCheck(number) == 1) {
-                drive = DriveLetterOf(settings_.Drive(number));
+                drive = DriveLetterText(settings_.Drive(number));
                 window_.SetDriveCheck(number, 0);
                 return true;
             }
@@ -148,7 +131,7 @@ private:
     // to case: the drive lists give lower-case letters.
     bool PassOsDriveGuard(const std::string& drive) {
         const std::optional<std::string> home = services_.Variables.Get(kHomeDriveVariable);
-        if (!home || !EqualsNoCase(*home, drive) || IsReadOnlyMode(settings_.Mode)) {
+        if (!home || !EqualsIgnoringAsciiCase(*home, drive) || IsReadOnlyMode(settings_.Mode)) {
             return true;
         }
         const std::string text =
@@ -201,7 +184,7 @@ private:
 
             std::string failure;
             if (!RunProcessAndWait(services_.Processes, command, kWindowNormalFocus, failure,
-                                   kScanTimeoutMs)) {
+                                   kScanTimeoutMs, [this] { return window_.CloseRequested(); })) {
                 // Nothing ran to its end, so no exit code is claimed for this pass.
                 AppendPassFailure(window_.Log(), failure, services_.TimeOfDay);
                 AutoSave();
@@ -251,14 +234,14 @@ private:
     }
 
     ScanRunWindow& window_;
-    ScanRunServices& services_;
+    Services& services_;
     const ScanSettings& settings_;
     std::optional<std::string> failure_;
 };
 
 } // namespace
 
-void StartScanRun(ScanRunWindow& window, ScanRunServices& services) {
+void StartScanRun(ScanRunWindow& window, Services& services) {
     ScanRun(window, services).Run();
 }
 

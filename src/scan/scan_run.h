@@ -11,7 +11,6 @@
 namespace tolvane {
 
 class CDriveInfo;
-class TextFileWriter;
 
 inline constexpr std::string_view kNotFixedDiskTail =
     " is not a Fixed disk.  Cancelling scan for this drive.";
@@ -50,18 +49,8 @@ public:
     virtual bool CloseRequested() const = 0;
 };
 
-struct ScanRunServices {
-    MessageBoxService& Messages;
-    Clock& TimeOfDay;
-    Environment& Variables;
-    Beeper& Bell;
-    ProcessHost& Processes;
-    TextFileWriter& Writer;
-    std::string ProgramFolder;
-};
-
 // One run over the queued drives, from the Start button. Returns when the run has ended, was
 // abandoned, was cut short by a close request, or has started a shutdown.
-void StartScanRun(ScanRunWindow& window, ScanRunServices& services);
+void StartScanRun(ScanRunWindow& window, Services& services);
 
 } // namespace tolvane

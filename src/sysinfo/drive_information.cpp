@@ -1,5 +1,7 @@
 #include "sysinfo/drive_information.h"
 
+#include "platform/text.h"
+
 #include <cstdio>
 #include <limits>
 
@@ -66,16 +68,11 @@ std::string_view DriveTypeName(std::int32_t type) {
     }
 }
 
-std::string NormaliseDrive(std::string_view NewDrive) {
-    std::string root(NewDrive);
-    const std::size_t colon = NewDrive.find(':');
-    if (colon != std::string_view::npos && FirstCharacters(NewDrive, 1).size() == colon) {
-        root = NewDrive.substr(0, colon + 1);
-        for (char& c : root) {
-            if (c >= 'a' && c <= 'z') {
-                c = static_cast<char>(c - 'a' + 'A');
-            }
-        }
+std::string NormaliseDrive(std::string_view newDrive) {
+    std::string root(newDrive);
+    const std::size_t colon = newDrive.find(':');
+    if (colon != std::string_view::npos && FirstCharacters(newDrive, 1).size() == colon) {
+        root = AsciiUpper(newDrive.substr(0, colon + 1));
     }
     if (root.empty() || root.back() != '\\') {
         root += '\\';
@@ -83,31 +80,31 @@ std::string NormaliseDrive(std::string_view NewDrive) {
     return root;
 }
 
-std::string TrimAtNull(std::string_view RawText) {
-    const std::size_t nul = RawText.find('\0');
+std::string TrimAtNull(std::string_view rawText) {
+    const std::size_t nul = rawText.find('\0');
     if (nul != std::string_view::npos) {
-        return std::string(RawText.substr(0, nul));
+        return std::string(rawText.substr(0, nul));
     }
-    const std::size_t first = RawText.find_first_not_of(' ');
+    const std::size_t first = rawText.find_first_not_of(' ');
     if (first == std::string_view::npos) {
         return {};
     }
-    const std::size_t last = RawText.find_last_not_of(' ');
-    return std::string(RawText.substr(first, last - first + 1));
+    const std::size_t last = rawText.find_last_not_of(' ');
+    return std::string(rawText.substr(first, last - first + 1));
 }
 
-std::string FormatSize(std::uint64_t Size, bool LongDisplay, const NumberSeparators& separators) {
-    if (Size < 1024) {
-        return GroupThousands(Size, separators.Thousands) + (Size == 1 ? " byte" : " bytes");
+std::string FormatSize(std::uint64_t size, bool longDisplay, const NumberSeparators& separators) {
+    if (size < 1024) {
+        return GroupThousands(size, separators.Thousands) + (size == 1 ? " byte" : " bytes");
     }
     const SizeUnit* unit = &kSizeUnits[0];
-    while (Size < unit->Divisor) {
+    while (size < unit->Divisor) {
         ++unit;
     }
     // Whole part and remainder keep every step inside 64 bits: the remainder is below 2^40, so
     // scaling it by 100 cannot overflow, and the whole part is at most 2^24.
-    const std::uint64_t whole = Size / unit->Divisor;
-    const std::uint64_t remainder = Size % unit->Divisor;
+    const std::uint64_t whole = size / unit->Divisor;
+    const std::uint64_t remainder = size % unit->Divisor;
     const int decimals = whole >= 100 ? 0 : whole >= 10 ? 1 : 2;
     const std::uint64_t scale = decimals == 0 ? 1 : decimals == 1 ? 10 : 100;
     const std::uint64_t scaledRemainder = remainder * scale;
@@ -122,8 +119,8 @@ std::string FormatSize(std::uint64_t Size, bool LongDisplay, const NumberSeparat
         text += separators.Decimal + fraction;
     }
     text += unit->Text;
-    if (LongDisplay) {
-        text += " (" + GroupThousands(Size, separators.Thousands) + " bytes)";
+    if (longDisplay) {
+        text += " (" + GroupThousands(size, separators.Thousands) + " bytes)";
     }
     return text;
 }
@@ -146,8 +143,8 @@ CDriveInfo::CDriveInfo(DriveQuery& query) : query_(query) {
     Refresh();
 }
 
-void CDriveInfo::SetDrive(const std::string& NewDrive) {
-    driveRoot_ = NormaliseDrive(NewDrive);
+void CDriveInfo::SetDrive(const std::string& newDrive) {
+    driveRoot_ = NormaliseDrive(newDrive);
     Refresh();
 }
 
@@ -219,8 +216,8 @@ std::uint64_t CDriveInfo::TotalSpace() const {
     return totalBytes_;
 }
 
-std::string CDriveInfo::FormatSize(std::uint64_t Size, bool LongDisplay) {
-    return tolvane::FormatSize(Size, LongDisplay, query_.Separators());
+std::string CDriveInfo::FormatSize(std::uint64_t size, bool longDisplay) {
+    return tolvane::FormatSize(size, longDisplay, query_.Separators());
 }
 
 void CDriveInfo::Refresh() {

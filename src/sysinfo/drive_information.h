@@ -20,17 +20,17 @@ std::string_view DriveTypeName(std::int32_t type);
 // the letter before it in upper case ("d: [DATA]" and "d:\Windows" give "D:"); then a "\" is
 // appended unless the text ends with one. Characters count as UTF-8 code points; only ASCII
 // letters change case, as drive letters are ASCII.
-std::string NormaliseDrive(std::string_view NewDrive);
+std::string NormaliseDrive(std::string_view newDrive);
 
 // The text before the first NUL; without a NUL, the text without leading and trailing spaces.
-std::string TrimAtNull(std::string_view RawText);
+std::string TrimAtNull(std::string_view rawText);
 
 // A size for people: under 1024 "1,023 bytes" / "1 byte"; otherwise the quotient by the largest
 // unit it reaches (KB, MB, GB, TB) with two decimals below 10, one below 100 and none from 100,
 // so 1536 gives "1.50 KB" and 1,048,575 gives "1024 KB". The quotient is rounded once, exactly,
-// half away from zero, in the shown digits ("99.96 GB" shows as "100.0 GB"). LongDisplay adds
+// half away from zero, in the shown digits ("99.96 GB" shows as "100.0 GB"). longDisplay adds
 // " (1,536 bytes)" from 1024 on. Thousands are grouped by three.
-std::string FormatSize(std::uint64_t Size, bool LongDisplay, const NumberSeparators& separators);
+std::string FormatSize(std::uint64_t size, bool longDisplay, const NumberSeparators& separators);
 
 // The volume serial as the two four-digit hexadecimal groups people know ("1A2B-3C4D"); empty
 // for serial 0.
@@ -45,7 +45,7 @@ public:
     // Starts on the current directory's drive (its first three characters, as they are).
     explicit CDriveInfo(DriveQuery& query);
 
-    void SetDrive(const std::string& NewDrive);
+    void SetDrive(const std::string& newDrive);
     const std::string& Drive() const;
     // An empty label removes the volume label. A refused change is silent and keeps the cache.
     void SetLabel(const std::string& NewLabel);
@@ -71,7 +71,7 @@ public:
     std::uint64_t TotalSpace() const;
 
     // FormatSize above, with the user's separators.
-    std::string FormatSize(std::uint64_t Size, bool LongDisplay);
+    std::string FormatSize(std::uint64_t size, bool longDisplay);
     // The space query, then the volume query when the drive is present; when the space query
     // fails the volume fields keep what they held.
     void Refresh();

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tolvane {
 
@@ -31,6 +32,9 @@ struct VolumeDetails {
     std::int32_t FlagBits = 0;
 };
 
+// The drive-type value of a network drive.
+inline constexpr std::int32_t kRemoteDriveType = 4;
+
 // The user's number separators, as FormatSize writes them.
 struct NumberSeparators {
     std::string Thousands = ",";
@@ -42,6 +46,8 @@ struct NumberSeparators {
 class DriveQuery {
 public:
     virtual ~DriveQuery() = default;
+    // The root folders of the drives present ("C:\\", "D:\\"), in the system's order.
+    virtual std::vector<std::string> LogicalDriveRoots() = 0;
     // The system's drive-type value for a root path (0 unknown ... 6 RAM disk).
     virtual std::int32_t DriveType(const std::string& root) = 0;
     virtual std::optional<DiskSpace> FreeSpaceEx(const std::string& root) = 0;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <vector>
 
 #include "platform/win32_util.h"
@@ -88,6 +89,20 @@ bool Win32DriveQuery::FunctionAvailable(const std::string& library, const std::s
     // Frees a library that was loaded only to look into it.
     const win32::ScopedLibrary release(loadedHere);
     return GetProcAddress(module, function.c_str()) != nullptr;
+}
+
+std::vector<std::string> Win32DriveQuery::LogicalDriveRoots() {
+    std::vector<std::string> roots;
+    const DWORD size = GetLogicalDriveStringsW(0, nullptr);
+    std::vector<wchar_t> buffer(size + 1);
+    const DWORD length = GetLogicalDriveStringsW(size, buffer.data());
+    if (length == 0 || length > size) {
+        return roots;
+    }
+    for (const wchar_t* root = buffer.data(); *root != L'\0'; root += wcslen(root) + 1) {
+        roots.push_back(win32::Narrow(root));
+    }
+    return roots;
 }
 
 std::string Win32DriveQuery::CurrentDirectory() {

@@ -8,6 +8,7 @@ namespace tolvane {
 // to UTF-8 here.
 class Win32DriveQuery : public DriveQuery {
 public:
+    std::vector<std::string> LogicalDriveRoots() override;
     std::int32_t DriveType(const std::string& root) override;
     std::optional<DiskSpace> FreeSpaceEx(const std::string& root) override;
     std::optional<ClusterCounts> FreeSpaceClusters(const std::string& root) override;

@@ -1,6 +1,6 @@
 #include "boot/boot_schedule.h"
 
-#include "model_fixture.h"
+#include "fakes.h"
 
 namespace tolvane {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "sysinfo_fakes.h"
+#include "fakes.h"
 
 namespace tolvane {
 namespace {
@@ -54,17 +54,8 @@ TEST_F(DriveInfoTest, SettingDriveNormalisesAndRefreshes) {
         const char* NewDrive;
         const char* Root;
     } rows[] = {
-        {"k", "k\\"},
-        {"d:", "D:\\"},
-        {"d: [DATA]", "D:\\"},
-        {"e:\\Windows", "E:\\"},
-        {"\\\\server\\share", "\\\\server\\share\\"},
-        {"\\\\server\\share\\", "\\\\server\\share\\"},
-        {"ab:", "ab:\\"},
-        {"", "\\"},
-        {"C:\\", "C:\\"},
-        {"1:x", "1:\\"},
-        {":", ":\\"},
+        {"k", "k\\"},           {"d: [DATA]", "D:\\"}, {"e:\\Windows", "E:\\"},
+        {"\\\\server\\share\\", "\\\\server\\share\\"}, {"ab:", "ab:\\"}, {"", "\\"},
         {"\xC3\xA9:x", "\xC3\xA9:\\"}, // a two-byte first character still has the colon second
     };
     CDriveInfo info(query);
@@ -83,14 +74,11 @@ TEST(TrimAtNull, CutsAtTheFirstNulOrTrimsSpaces) {
         std::string Raw;
         std::string Trimmed;
     } rows[] = {
-        {"DATA\0   "s, "DATA"},
         {"\0DATA"s, ""},
         {"  DATA  \0 x\0"s, "  DATA  "}, // spaces before the NUL are the label's own
         {"  DATA  ", "DATA"},
         {"\tDATA ", "\tDATA"}, // only spaces are trimmed
-        {"", ""},
         {"    ", ""},
-        {"A B", "A B"},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(TrimAtNull(row.Raw), row.Trimmed) << row.Raw;
@@ -187,9 +175,7 @@ TEST_F(DriveInfoTest, SerialNumberTexts) {
         {0, "0", ""},
         {-1, "-1", "FFFF-FFFF"},
         {0x1A2B3C4D, "439041101", "1A2B-3C4D"},
-        {static_cast<std::int32_t>(0xC0FFEE00u), "-1056969216", "C0FF-EE00"},
         {0xABCD, "43981", "0000-ABCD"},
-        {INT32_MIN, "-2147483648", "8000-0000"},
     };
     for (const auto& row : rows) {
         query.Disks["C:\\"].Volume->Serial = row.Serial;
@@ -218,11 +204,7 @@ TEST_F(DriveInfoTest, DriveTypeIsAskedOnEveryRead) {
     const struct {
         std::int32_t Type;
         const char* Name;
-    } rows[] = {{0, "Unknown"},   {1, "No Root Directory"},
-                {2, "Removable"}, {3, "Fixed"},
-                {4, "Remote"},    {5, "CD-ROM"},
-                {6, "RAM Disk"},  {7, "Unknown"},
-                {-1, "Unknown"},  {INT32_MAX, "Unknown"}};
+    } rows[] = {{3, "Fixed"}, {6, "RAM Disk"}, {7, "Unknown"}, {-1, "Unknown"}};
     CDriveInfo info(query);
     for (const auto& row : rows) {
         query.Disks["C:\\"].Type = row.Type;
@@ -267,28 +249,21 @@ TEST(FormatSize, ExamplesTiesAndUnits) {
         const char* Text;
     } rows[] = {
         {0, false, "0 bytes"},
-        {1, false, "1 byte"},
         {1, true, "1 byte"},
-        {2, false, "2 bytes"},
         {1023, true, "1,023 bytes"},
         {1024, false, "1.00 KB"},
-        {1536, false, "1.50 KB"},
         {1536, true, "1.50 KB (1,536 bytes)"},
-        {10240, false, "10.0 KB"},
         {102400, false, "100 KB"},
         {1048575, false, "1024 KB"},
-        {1073741824, false, "1.00 GB"},
         {10236, false, "10.00 KB"},  // 9.996: two decimals, as the quotient is below 10
         {102359, false, "100.0 KB"}, // 99.96 rounds up in its own pattern
-        {107331578675ull, false, "100.0 GB"},
-        {1152, false, "1.13 KB"}, // 1.125: a tie rounds away from zero
+        {1152, false, "1.13 KB"},    // 1.125: a tie rounds away from zero
         {1151, false, "1.12 KB"},
         {10496, false, "10.3 KB"}, // 10.25
         {102912, false, "101 KB"}, // 100.5
-        {1048576, false, "1.00 MB"},
+        {1073741824, false, "1.00 GB"},
         {kTB - 1, false, "1024 GB"},
         {kTB, true, "1.00 TB (1,099,511,627,776 bytes)"},
-        {1536 * kTB, false, "1536 TB"},
         {0xFFFF'FFFF'FFFF'FFFFull, true, "16777216 TB (18,446,744,073,709,551,615 bytes)"},
     };
     for (const auto& row : rows) {

@@ -1,20 +1,28 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/main_window_model.h"
+#include "log/save_log.h"
 #include "log/text_file_writer.h"
 #include "platform/services.h"
 #include "scan/process_launcher.h"
+#include "sysinfo/drive_query.h"
+#include "sysinfo/os_version.h"
 
+// Scripted stand-ins for the platform services: each answers from its script and records what
+// it was asked.
 namespace tolvane::testing {
 
-// Answers from a script (OK, Yes or Cancel by default when the script runs dry) and keeps every
-// text it was shown.
+// Answers from a script (OK or Yes when it runs dry) and keeps every box it showed.
 class FakeMessageBox : public MessageBoxService {
 public:
     struct Shown {
@@ -31,15 +39,12 @@ public:
         if (OnShow) {
             OnShow();
         }
-        if (!Answers.empty()) {
-            const MessageAnswer answer = Answers.front();
-            Answers.pop_front();
-            return answer;
+        if (Answers.empty()) {
+            return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
         }
-        switch (buttons) {
-        case MessageButtons::YesNo: return MessageAnswer::Yes;
-        default: return MessageAnswer::Ok;
-        }
+        const MessageAnswer answer = Answers.front();
+        Answers.pop_front();
+        return answer;
     }
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
@@ -52,8 +57,7 @@ public:
 
 class FakeClock : public Clock {
 public:
-    std::string Now = "10:00:00";
-    std::string TimeOfDayText() override { return Now; }
+    std::string TimeOfDayText() override { return "10:00:00"; }
 };
 
 class FakeEnvironment : public Environment {
@@ -61,10 +65,7 @@ public:
     std::map<std::string, std::string> Values;
     std::optional<std::string> Get(std::string_view name) override {
         const auto found = Values.find(std::string(name));
-        if (found == Values.end()) {
-            return std::nullopt;
-        }
-        return found->second;
+        return found == Values.end() ? std::nullopt : std::optional(found->second);
     }
 };
 
@@ -74,7 +75,6 @@ public:
     void Beep() override { ++Beeps; }
 };
 
-// Records every write; fails when told to.
 class FakeTextFileWriter : public TextFileWriter {
 public:
     struct Write {
@@ -84,9 +84,9 @@ public:
     };
     std::vector<Write> Writes;
     bool Fails = false;
-    bool SaveTextToFile(const std::string& FileFullPath, const std::string& sText,
-                        bool Overwrite) override {
-        Writes.push_back({FileFullPath, sText, Overwrite});
+    bool SaveTextToFile(const std::string& filePath, const std::string& text,
+                        bool overwrite) override {
+        Writes.push_back({filePath, text, overwrite});
         return !Fails;
     }
 };
@@ -95,12 +95,7 @@ class FakeFileSystem : public FileSystem {
 public:
     std::vector<std::string> Existing;
     bool FileExists(const std::string& path) override {
-        for (const std::string& existing : Existing) {
-            if (existing == path) {
-                return true;
-            }
-        }
-        return false;
+        return std::find(Existing.begin(), Existing.end(), path) != Existing.end();
     }
 };
 
@@ -113,12 +108,8 @@ public:
     };
     std::deque<Answer> Answers;
     std::vector<SaveDialogRequest> Requests;
-    std::function<void()> OnShow;
     SaveDialogOutcome Show(const SaveDialogRequest& request, std::string& chosenPath) override {
         Requests.push_back(request);
-        if (OnShow) {
-            OnShow();
-        }
         if (Answers.empty()) {
             return SaveDialogOutcome::Cancelled;
         }
@@ -131,8 +122,8 @@ public:
     }
 };
 
-// A process host with simulated time. Each started process runs for a scripted number of polls
-// and exits with a scripted status; every command line is journaled.
+// Simulated time: each started process runs for a scripted number of polls and exits with a
+// scripted status; every start is journaled.
 class FakeProcessHost : public ProcessHost {
 public:
     struct Script {
@@ -142,25 +133,28 @@ public:
         bool OpenFails = false;  // started, but cannot be opened
     };
     std::deque<Script> Scripts;       // one per Start; a default script when empty
-    std::vector<std::string> Started; // command lines, in order
-    std::vector<std::pair<std::string, std::int32_t>> Detached; // every attempt, in order
-    std::vector<std::string> DetachedFailing;                   // these command lines fail to start
+    std::vector<std::string> Started; // command lines that started, in order
     std::vector<std::int32_t> WindowStyles;
+    int StartAttempts = 0;
+    std::vector<std::pair<std::string, std::int32_t>> Detached; // every attempt, in order
+    std::vector<std::string> DetachedFailing;                   // these command lines fail
     std::string StartError = "The system cannot find the file specified.";
     std::uint32_t Tick = 0;
-    std::uint32_t TickStep = 100; // how far the clock moves during one pause
+    std::uint32_t TickStep = 100; // how far the clock moves during a poll's pause
+    std::vector<std::uint32_t> LongPauses; // pauses other than a poll's
     int Pumps = 0;
-    std::function<void()> DuringWait; // runs at each event pump, like a window event
+    std::function<void()> DuringWait; // runs at each event pump and pause, like a window event
 
     std::unique_ptr<StartedProcess> Start(const std::string& commandLine, std::int32_t windowStyle,
                                           std::string& error) override {
+        ++StartAttempts;
         Script script;
         if (!Scripts.empty()) {
             script = Scripts.front();
             Scripts.pop_front();
         }
         if (script.StartFails) {
-            error = StartError;
+            error = StartError + " (" + std::to_string(StartAttempts) + ")";
             return nullptr;
         }
         Started.push_back(commandLine);
@@ -170,11 +164,10 @@ public:
     bool StartDetached(const std::string& commandLine, std::int32_t windowStyle,
                        std::string& error) override {
         Detached.emplace_back(commandLine, windowStyle);
-        for (const std::string& failing : DetachedFailing) {
-            if (failing == commandLine) {
-                error = StartError;
-                return false;
-            }
+        if (std::find(DetachedFailing.begin(), DetachedFailing.end(), commandLine) !=
+            DetachedFailing.end()) {
+            error = StartError;
+            return false;
         }
         return true;
     }
@@ -184,7 +177,17 @@ public:
             DuringWait();
         }
     }
-    void Pause(std::uint32_t) override { Tick += TickStep; }
+    void Pause(std::uint32_t milliseconds) override {
+        if (milliseconds == kPollPauseMs) {
+            Tick += TickStep;
+            return;
+        }
+        Tick += milliseconds;
+        LongPauses.push_back(milliseconds);
+        if (DuringWait) {
+            DuringWait();
+        }
+    }
     std::uint32_t TickMs() override { return Tick; }
 
 private:
@@ -200,17 +203,135 @@ private:
     class Started_ : public StartedProcess {
     public:
         explicit Started_(Script script) : script_(script) {}
-        std::uint32_t ProcessId() const override { return 4242; }
         std::unique_ptr<WatchedProcess> Open() override {
-            if (script_.OpenFails) {
-                return nullptr;
-            }
-            return std::make_unique<Watched_>(script_);
+            return script_.OpenFails ? nullptr : std::make_unique<Watched_>(script_);
         }
 
     private:
         Script script_;
     };
+};
+
+// The volume buffers as the system leaves them: the text, a NUL, then the spaces it was filled
+// with.
+inline std::string SystemBuffer(const std::string& text) {
+    return text + std::string(1, '\0') +
+           std::string(text.size() < 259 ? 259 - text.size() : 0, ' ');
+}
+
+// Drive-type values of the system's drive query.
+inline constexpr std::int32_t kRemovableDisk = 2;
+inline constexpr std::int32_t kFixedDisk = 3;
+inline constexpr std::int32_t kCdRom = 5;
+
+// Drives by root path ("C:\"), each answering from its script; a root not listed has no target.
+// Every query is journaled as "<query> <root>".
+class FakeDriveQuery : public DriveQuery {
+public:
+    struct Disk {
+        std::int32_t Type = kFixedDisk;
+        std::optional<DiskSpace> Space;        // nullopt: no media
+        std::optional<ClusterCounts> Clusters; // what the older space query answers
+        std::optional<VolumeDetails> Volume;
+        bool RefusesLabel = false;
+    };
+    std::map<std::string, Disk> Disks;
+    bool HasSpaceEx = true;
+    std::string CurrentDir = "C:\\Work";
+    NumberSeparators Locale;
+    std::vector<std::string> Calls;
+
+    // A drive with media, of the given type and label.
+    void Set(char letter, std::int32_t type, const std::string& label) {
+        Disk disk;
+        disk.Type = type;
+        disk.Space = DiskSpace{1 << 20, 1 << 30, 1 << 20};
+        disk.Volume = VolumeDetails{SystemBuffer(label), SystemBuffer("NTFS"), 0, 255, 0};
+        Disks[std::string(1, letter) + ":\\"] = disk;
+    }
+
+    std::vector<std::string> LogicalDriveRoots() override {
+        std::vector<std::string> roots;
+        for (const auto& [root, disk] : Disks) {
+            roots.push_back(root);
+        }
+        return roots;
+    }
+    std::int32_t DriveType(const std::string& root) override {
+        Calls.push_back("type " + root);
+        const auto disk = Disks.find(root);
+        return disk == Disks.end() ? 1 : disk->second.Type;
+    }
+    std::optional<DiskSpace> FreeSpaceEx(const std::string& root) override {
+        Calls.push_back("spaceEx " + root);
+        const auto disk = Disks.find(root);
+        return disk == Disks.end() ? std::nullopt : disk->second.Space;
+    }
+    std::optional<ClusterCounts> FreeSpaceClusters(const std::string& root) override {
+        Calls.push_back("clusters " + root);
+        const auto disk = Disks.find(root);
+        return disk == Disks.end() ? std::nullopt : disk->second.Clusters;
+    }
+    std::optional<VolumeDetails> VolumeInformation(const std::string& root) override {
+        Calls.push_back("volume " + root);
+        const auto disk = Disks.find(root);
+        return disk == Disks.end() ? std::nullopt : disk->second.Volume;
+    }
+    bool ChangeVolumeLabel(const std::string& root,
+                           const std::optional<std::string>& label) override {
+        Calls.push_back("label " + root + " " + (label ? "\"" + *label + "\"" : "null"));
+        const auto disk = Disks.find(root);
+        if (disk == Disks.end() || disk->second.RefusesLabel || !disk->second.Volume) {
+            return false;
+        }
+        disk->second.Volume->LabelBuffer = SystemBuffer(label.value_or(""));
+        return true;
+    }
+    bool FunctionAvailable(const std::string& library, const std::string& function) override {
+        Calls.push_back("export " + library + "!" + function);
+        return HasSpaceEx;
+    }
+    std::string CurrentDirectory() override { return CurrentDir; }
+    NumberSeparators Separators() override { return Locale; }
+};
+
+class FakeVersionQuery : public VersionQuery {
+public:
+    OsVersionNumbers Numbers;
+    OsVersionNumbers Read() override { return Numbers; }
+};
+
+class FakeSkuQuery : public SkuQuery {
+public:
+    SkuReading Reading{true, {}, {}};
+    int Reads = 0;
+    SkuReading ReadOperatingSystemSkus() override {
+        ++Reads;
+        return Reading;
+    }
+};
+
+// Every service scripted, bundled as the program bundles the real ones.
+struct FakeServices {
+    FakeMessageBox messages;
+    FakeClock clock;
+    FakeEnvironment environment;
+    FakeBeeper beeper;
+    FakeProcessHost processes;
+    FakeTextFileWriter writer;
+    FakeFileSystem files;
+    FakeDriveQuery drives;
+    FakeSaveDialog dialog;
+    FakeVersionQuery version;
+    FakeSkuQuery sku;
+    Services services{messages, clock,  environment, beeper, processes, writer,
+                      files,    drives, dialog,      version, sku,      "C:\\Tools"};
+};
+
+// The real window model over scripted services.
+class ModelFixture : public ::testing::Test, protected FakeServices {
+protected:
+    MainWindowModel model{services};
 };
 
 } // namespace tolvane::testing

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "about/about_texts.h"
 #include "fakes.h"
 
 namespace tolvane {
@@ -25,7 +24,6 @@ public:
 };
 
 TEST(HelpPath, QuotedProgramFolderAndDocumentName) {
-    EXPECT_EQ(QuotedHelpPath("C:\\Tools"), "\"C:\\Tools\\Tolvane Help.rtf\"");
     EXPECT_EQ(QuotedHelpPath("C:\\Program Files\\Tolvane"),
               "\"C:\\Program Files\\Tolvane\\Tolvane Help.rtf\"");
     // A program at a drive's root: its folder already ends with the separator.
@@ -62,11 +60,6 @@ TEST(HelpEntry, AnUnknownProgramFolderReportsTheDocumentMissing) {
     EXPECT_FALSE(OpenHelpDocument("", shell, messages));
     EXPECT_TRUE(shell.Opened.empty());
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{std::string(kHelpNotFoundMessage)});
-}
-
-TEST(AboutTexts, CaptionAndVersionLine) {
-    EXPECT_EQ(about::Caption(), "About Tolvane");
-    EXPECT_EQ(about::VersionLine(), "Version 1.5.4");
 }
 
 } // namespace

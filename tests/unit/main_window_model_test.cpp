@@ -1,9 +1,13 @@
 #include "app/main_window_model.h"
 
-#include "model_fixture.h"
+#include "app/drive_list.h"
+#include "fakes.h"
 
 namespace tolvane {
 namespace {
+
+using testing::kCdRom;
+using testing::kFixedDisk;
 
 class ModelRulesTest : public testing::ModelFixture {
 protected:
@@ -26,22 +30,17 @@ TEST_F(ModelRulesTest, ProgramStartState) {
     EXPECT_TRUE(model.LimitRescansEnabled());
     EXPECT_FALSE(model.ScanReEvalEnabled());
     for (int number = 2; number <= 5; ++number) {
-        EXPECT_EQ(s.DriveCheck(number), 0);
         EXPECT_FALSE(model.DriveListEnabled(number));
     }
-    EXPECT_EQ(s.AutoSaveCheck, 0);
-    EXPECT_EQ(s.ShutdownCheck, 0);
+    EXPECT_EQ(s.AutoSaveCheck + s.ShutdownCheck, 0);
     EXPECT_FALSE(s.UIMenu_DebugMode);
-    EXPECT_TRUE(s.UIMenu_SubScansOption);
-    EXPECT_TRUE(s.UIMenu_ScanFixedDisksOnly);
+    EXPECT_TRUE(s.UIMenu_SubScansOption && s.UIMenu_ScanFixedDisksOnly);
     EXPECT_EQ(model.StartCaption(), "Start");
-    EXPECT_EQ(model.CommandPanel(), "Command:  Not Yet Started");
-    EXPECT_EQ(model.ProgressPanel(), "In Progress:  No");
-    EXPECT_EQ(model.AutochkPanel(), "Autochk:  Not Enabled");
-    EXPECT_EQ(model.Log().Text(), "");
+    EXPECT_EQ(model.CommandPanel() + model.ProgressPanel() + model.AutochkPanel(),
+              "Command:  Not Yet StartedIn Progress:  NoAutochk:  Not Enabled");
 }
 
-TEST_F(ModelRulesTest, ReadOnlyModesDropRescansAndX) {
+TEST_F(ModelRulesTest, ReadOnlyModesDropRescansAndXAndRepairingModesBringXBack) {
     for (ScanMode readOnly : {ScanMode::ScanOnly, ScanMode::ScanFast}) {
         model.ChooseScanMode(ScanMode::ScanFix);
         model.ChooseRescanPolicy(RescanPolicy::LimitRescans);
@@ -50,21 +49,18 @@ TEST_F(ModelRulesTest, ReadOnlyModesDropRescansAndX) {
         EXPECT_FALSE(model.RescanNumberEnabled());
         EXPECT_FALSE(model.LimitRescansEnabled());
         EXPECT_EQ(model.Settings().UseX, 0);
-        // A repairing mode brings X back and makes the limit choosable again.
-        model.ChooseScanMode(ScanMode::ScanFix);
-        EXPECT_EQ(model.Settings().UseX, 1);
-        EXPECT_TRUE(model.LimitRescansEnabled());
     }
-}
-
-TEST_F(ModelRulesTest, EveryRepairingModeSetsX) {
     for (ScanMode mode :
          {ScanMode::ScanFix, ScanMode::ScanFixFast, ScanMode::ScanRecover, ScanMode::ScanReEval}) {
         model.SetUseX(0);
-        model.ChooseScanMode(mode);
+        model.ChooseScanMode(mode); // the mode chosen again still runs the rule
         EXPECT_EQ(model.Settings().UseX, 1);
-        EXPECT_EQ(model.Settings().Rescan, RescanPolicy::RescanForever);
+        EXPECT_TRUE(model.LimitRescansEnabled());
     }
+    model.ChooseScanMode(ScanMode::ScanFast);
+    model.ChooseRescanPolicy(RescanPolicy::RescanForever);
+    EXPECT_EQ(model.Settings().Mode, ScanMode::ScanFix);
+    EXPECT_EQ(model.Settings().UseX, 1);
 }
 
 TEST_F(ModelRulesTest, LimitRescansKeepsARepairingModeAndResetsTheLimit) {
@@ -75,22 +71,11 @@ TEST_F(ModelRulesTest, LimitRescansKeepsARepairingModeAndResetsTheLimit) {
     EXPECT_TRUE(model.RescanNumberEnabled());
     EXPECT_EQ(model.Settings().RescanNumber, "3");
     model.ChooseRescanNumber("7");
-    EXPECT_EQ(model.Settings().RescanNumber, "7");
     model.ChooseRescanNumber("10"); // not an item of the list
     model.ChooseRescanNumber("");
     EXPECT_EQ(model.Settings().RescanNumber, "7");
     model.ChooseRescanPolicy(RescanPolicy::LimitRescans);
     EXPECT_EQ(model.Settings().RescanNumber, "3");
-    model.ChooseRescanPolicy(RescanPolicy::NoRescan);
-    EXPECT_FALSE(model.RescanNumberEnabled());
-}
-
-TEST_F(ModelRulesTest, RescanForeverForcesARepairingMode) {
-    model.ChooseScanMode(ScanMode::ScanFast);
-    model.ChooseRescanPolicy(RescanPolicy::RescanForever);
-    EXPECT_EQ(model.Settings().Mode, ScanMode::ScanFix);
-    EXPECT_EQ(model.Settings().UseX, 1);
-    EXPECT_FALSE(model.RescanNumberEnabled());
 }
 
 TEST_F(ModelRulesTest, AutoSaveAdviceIsShownOnceWhicheverControlCompletesTheCombination) {
@@ -98,17 +83,11 @@ TEST_F(ModelRulesTest, AutoSaveAdviceIsShownOnceWhicheverControlCompletesTheComb
     EXPECT_EQ(AdviceCount(), 0);
     model.ChooseRescanPolicy(RescanPolicy::LimitRescans);
     EXPECT_EQ(AdviceCount(), 1);
-    EXPECT_TRUE(model.AutoSaveAdviceShown());
-    ASSERT_FALSE(messages.Seen.empty());
-    EXPECT_EQ(messages.Seen.back().Text,
-              "Since you are limiting rescan options and shutting down the computer,\r\n"
-              "  it is highly recommended that you choose to Auto Save a log file.");
     EXPECT_EQ(messages.Seen.back().Buttons, MessageButtons::Ok);
     model.SetShutdownCheck(0);
     model.SetShutdownCheck(1);
     model.ChooseRescanPolicy(RescanPolicy::LimitRescans);
     EXPECT_EQ(AdviceCount(), 1);
-
     // After a reset (the window's load) the other order shows it too, and only switching on.
     model.ResetAutoSaveAdvice();
     model.SetShutdownCheck(0);
@@ -117,29 +96,104 @@ TEST_F(ModelRulesTest, AutoSaveAdviceIsShownOnceWhicheverControlCompletesTheComb
     EXPECT_EQ(AdviceCount(), 2);
 }
 
-TEST_F(ModelRulesTest, DriveListsFollowTheirCheckBoxesAndKeepTheirEntries) {
-    model.SetDriveEntry(3, "e: [DATA]");
-    model.SetDriveCheck(3, 1);
-    EXPECT_TRUE(model.DriveListEnabled(3));
-    model.SetDriveCheck(3, 0);
-    EXPECT_FALSE(model.DriveListEnabled(3));
-    EXPECT_EQ(model.Settings().Drive3, "e: [DATA]");
-}
-
-TEST_F(ModelRulesTest, OptionsTogglesAndDebugCaption) {
+TEST_F(ModelRulesTest, OptionsToggleAndDebugModeChangesTheStartCaption) {
     model.ToggleSubScansOption();
     model.ToggleScanFixedDisksOnly();
-    EXPECT_FALSE(model.Settings().UIMenu_SubScansOption);
-    EXPECT_FALSE(model.Settings().UIMenu_ScanFixedDisksOnly);
+    EXPECT_FALSE(model.Settings().UIMenu_SubScansOption || model.Settings().UIMenu_ScanFixedDisksOnly);
     model.ToggleSubScansOption();
-    model.ToggleScanFixedDisksOnly();
     EXPECT_TRUE(model.Settings().UIMenu_SubScansOption);
-    EXPECT_TRUE(model.Settings().UIMenu_ScanFixedDisksOnly);
     files.Existing = {"C:\\Tools\\errorlevel_check.bat"};
     model.ToggleDebugMode();
     EXPECT_EQ(model.StartCaption(), "DEBUG MODE - START");
     model.ToggleDebugMode();
     EXPECT_EQ(model.StartCaption(), "Start");
+}
+
+TEST_F(ModelRulesTest, ACloseDuringARunShowsInTheCaptionUntilTheWindowCloses) {
+    model.SetCaption("Tolvane");
+    EXPECT_TRUE(model.RequestClose()); // idle: closes at once, nothing to show
+    EXPECT_EQ(model.Caption(), "Tolvane");
+    drives.Set('C', kFixedDisk, "");
+    model.SetDriveEntry(1, "c:");
+    std::vector<std::string> captions;
+    processes.Scripts = {{0, 3}};
+    processes.DuringWait = [&] {
+        EXPECT_FALSE(model.RequestClose());
+        captions.push_back(model.Caption());
+    };
+    model.PressStart();
+    ASSERT_EQ(captions.size(), 4u);
+    EXPECT_EQ(captions.front(), "Tolvane - closing when this pass ends");
+    EXPECT_EQ(captions.back(), captions.front()); // a second request changes nothing
+}
+
+// The drive lists offer the drives present, as "letter: [label]", starting on the current
+// folder's drive; a network drive's label is not asked for.
+class DriveListTest : public testing::ModelFixture {
+protected:
+    DriveListTest() {
+        drives.Set('C', kFixedDisk, "SYSTEM");
+        drives.Set('D', kCdRom, "");
+        drives.Set('E', kFixedDisk, "DATA");
+        drives.Set('N', 4, "SHARE");
+        drives.CurrentDir = "e:\\Work";
+        fresh = std::make_unique<MainWindowModel>(services);
+    }
+    std::vector<std::string> Drives() const {
+        std::vector<std::string> entries;
+        for (int number = 1; number <= kDriveCount; ++number) {
+            entries.push_back(fresh->Settings().Drive(number));
+        }
+        return entries;
+    }
+    std::unique_ptr<MainWindowModel> fresh;
+};
+
+TEST_F(DriveListTest, ListsThePresentDrivesAndStartsOnTheCurrentFolders) {
+    EXPECT_EQ(fresh->DriveEntries(), (std::vector<std::string>{"c: [SYSTEM]", "d:", "e: [DATA]", "n:"}));
+    EXPECT_EQ(Drives(), std::vector<std::string>(5, "e: [DATA]"));
+    EXPECT_EQ(DriveListEntry('E', "Daten \xC3\xBC"), "e: [Daten \xC3\xBC]");
+    for (const char* folder : {"\\\\server\\share", "X:\\gone"}) {
+        drives.CurrentDir = folder;
+        EXPECT_EQ(ListDrives(drives).Current, 0u) << folder;
+    }
+}
+
+TEST_F(DriveListTest, ARefreshKeepsPresentChoicesAndUnqueuesRemovedDrives) {
+    fresh->SetDriveEntry(2, "c: [SYSTEM]");
+    fresh->SetDriveCheck(2, 1);
+    fresh->SetDriveEntry(3, "d:");
+    fresh->SetDriveCheck(3, 1);
+    drives.Disks.erase("D:\\");
+    drives.Set('C', kFixedDisk, "NEWNAME");
+    drives.Set('F', kFixedDisk, "USB");
+    fresh->RefreshDrives();
+    EXPECT_EQ(fresh->DriveEntries(),
+              (std::vector<std::string>{"c: [NEWNAME]", "e: [DATA]", "f: [USB]", "n:"}));
+    EXPECT_EQ(Drives(), (std::vector<std::string>{"e: [DATA]", "c: [NEWNAME]", "e: [DATA]",
+                                                  "e: [DATA]", "e: [DATA]"}));
+    EXPECT_EQ(fresh->Settings().Drive2Check, 1);
+    EXPECT_EQ(fresh->Settings().Drive3Check, 0); // its disk is gone: never queued
+}
+
+TEST_F(DriveListTest, ARefreshAskedForDuringARunWaitsForItsEnd) {
+    drives.Set('D', kFixedDisk, "");
+    fresh->SetDriveEntry(2, "d:");
+    fresh->SetDriveCheck(2, 1);
+    fresh->ChooseRescanPolicy(RescanPolicy::NoRescan);
+    environment.Values["homedrive"] = "H:";
+    processes.Scripts = {{0, 1}, {0, 1}};
+    processes.DuringWait = [&] {
+        if (processes.Started.size() == 1) {
+            drives.Disks.erase("D:\\");
+            fresh->RefreshDrives();
+            EXPECT_EQ(fresh->DriveEntries().size(), 4u); // not yet
+        }
+    };
+    fresh->PressStart();
+    EXPECT_EQ(processes.Started, (std::vector<std::string>{"chkdsk E: /X", "chkdsk d: /X"}));
+    EXPECT_EQ(fresh->DriveEntries().size(), 3u);
+    EXPECT_EQ(fresh->Settings().Drive2, "e: [DATA]");
 }
 
 } // namespace

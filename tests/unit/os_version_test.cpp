@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "fakes.h"
-#include "sysinfo_fakes.h"
 
 namespace tolvane {
 namespace {
@@ -17,8 +16,7 @@ TEST(IsNTFamily, OnlyTheExactValueCounts) {
         const char* Value; // null: not set
         bool NT;
     } rows[] = {
-        {"Windows_NT", true}, {"WINDOWS_NT", false},  {"windows_nt", false},  {nullptr, false},
-        {"", false},          {"Windows_NT ", false}, {" Windows_NT", false}, {"Windows_9x", false},
+        {"Windows_NT", true}, {"WINDOWS_NT", false}, {nullptr, false}, {"Windows_NT ", false},
     };
     for (const auto& row : rows) {
         FakeEnvironment environment;
@@ -38,10 +36,9 @@ TEST(EditionName, Table) {
         std::int32_t Sku;
         const char* Name;
     } rows[] = {
-        {1, "Ultimate"},     {2, "Home Basic"},        {3, "Home Premium"}, {4, "Enterprise"},
-        {5, "Home Basic N"}, {6, "Business"},          {16, "Business N"},  {0, "Unknown ?"},
-        {7, "Unknown ?"},    {15, "Unknown ?"},        {17, "Unknown ?"},   {28, "Unknown ?"},
-        {-1, "Unknown ?"},   {INT32_MIN, "Unknown ?"},
+        {1, "Ultimate"},     {2, "Home Basic"}, {3, "Home Premium"}, {4, "Enterprise"},
+        {5, "Home Basic N"}, {6, "Business"},   {16, "Business N"},  {0, "Unknown ?"},
+        {7, "Unknown ?"},    {17, "Unknown ?"}, {-1, "Unknown ?"},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(EditionName(row.Sku), row.Name) << row.Sku;

@@ -59,44 +59,28 @@ TEST(ExitCodeSentence, CodesOutsideZeroToThreeAreUnknown) {
     }
 }
 
-TEST(RunLogEntries, OnePassEntryLayout) {
-    RunLog log;
-    FakeClock clock;
-    clock.Now = "9:41:07 AM";
-    AppendPassStart(log, "chkdsk C: /F", clock);
-    EXPECT_EQ(log.Text(), "Command:  chkdsk C: /F\r\nStarted:  9:41:07 AM");
-    clock.Now = "9:52:30 AM";
-    AppendPassEnd(log, 1, ScanMode::ScanFix, clock);
-    EXPECT_EQ(log.Text(), "Command:  chkdsk C: /F\r\n"
-                          "Started:  9:41:07 AM  /  Completed:  9:52:30 AM\r\n"
-                          "Errorlevel:  1 - Errors were found and fixed.\r\n"
-                          "\r\n");
-}
-
-TEST(RunLogEntries, NegativeCodeAndLimitLines) {
+TEST(RunLogEntries, PassEntriesLimitLinesAndFailuresWithTheirBlanks) {
     RunLog log;
     FakeClock clock;
     AppendPassStart(log, "chkdsk d: /X", clock);
+    AppendPassEnd(log, 1, ScanMode::ScanFix, clock);
+    AppendPassStart(log, "chkdsk d: /X", clock);
     AppendPassEnd(log, -1, ScanMode::ScanFast, clock);
     AppendLimitReached(log, "3", "d:");
-    EXPECT_EQ(log.Text(), "Command:  chkdsk d: /X\r\n"
-                          "Started:  10:00:00  /  Completed:  10:00:00\r\n"
-                          "Errorlevel:  -1 - Unknown Error.\r\n"
-                          "\r\n"
-                          "A preset [3] scan limit was reached for drive [D:]\r\n"
-                          "Rescanning for this drive is cancelled.\r\n"
-                          "\r\n");
-}
-
-TEST(RunLogEntries, FailedPassClaimsNoExitCode) {
-    RunLog log;
-    FakeClock clock;
     AppendPassStart(log, "chkdsk C:", clock);
     AppendPassFailure(log, "The system cannot find the file specified.", clock);
-    EXPECT_EQ(log.Text(), "Command:  chkdsk C:\r\n"
+    EXPECT_EQ(log.Text(), "Command:  chkdsk d: /X\r\n"
                           "Started:  10:00:00  /  Completed:  10:00:00\r\n"
-                          "Errorlevel:  none - The system cannot find the file specified.\r\n"
-                          "\r\n");
+                          "Errorlevel:  1 - Errors were found and fixed.\r\n\r\n"
+                          "Command:  chkdsk d: /X\r\n"
+                          "Started:  10:00:00  /  Completed:  10:00:00\r\n"
+                          "Errorlevel:  -1 - Unknown Error.\r\n\r\n"
+                          "A preset [3] scan limit was reached for drive [D:]\r\n"
+                          "Rescanning for this drive is cancelled.\r\n\r\n"
+                          "Command:  chkdsk C:\r\n"
+                          "Started:  10:00:00  /  Completed:  10:00:00\r\n"
+                          "Errorlevel:  none - The system cannot find the file specified.\r\n\r\n");
+    EXPECT_EQ(StatusCommandText("chkdsk C: /X"), "Command:  chkdsk C: /X");
 }
 
 TEST(RunLogEntries, AppendsFollowUserEditsAndReportOnlyNewText) {
@@ -113,14 +97,6 @@ TEST(RunLogEntries, AppendsFollowUserEditsAndReportOnlyNewText) {
               firstRun + "technician's note\r\nCommand:  chkdsk C:\r\nStarted:  10:00:00");
     ASSERT_EQ(appended.size(), 3u);
     EXPECT_EQ(appended[2], "Command:  chkdsk C:\r\nStarted:  10:00:00");
-}
-
-TEST(StatusTexts, Panels) {
-    EXPECT_EQ(StatusCommandText("chkdsk C: /X"), "Command:  chkdsk C: /X");
-    EXPECT_EQ(kStatusNotYetStarted, "Command:  Not Yet Started");
-    EXPECT_EQ(kStatusNotActive, "Command:  Not Active");
-    EXPECT_EQ(kStatusInProgressYes, "In Progress:  Yes");
-    EXPECT_EQ(kStatusInProgressNo, "In Progress:  No");
 }
 
 } // namespace

@@ -9,87 +9,61 @@ namespace {
 
 using testing::FakeMessageBox;
 
-struct CommandCase {
-    ScanMode Mode;
-    int UseX;
-    const char* Expected;
-};
-
-TEST(ComposeScanCommand, EveryModeWithAndWithoutX) {
-    const CommandCase cases[] = {
-        {ScanMode::ScanOnly, 1, "chkdsk C:"},
-        {ScanMode::ScanOnly, 0, "chkdsk C:"},
-        {ScanMode::ScanFast, 1, "chkdsk C: /I /C"},
-        {ScanMode::ScanFast, 0, "chkdsk C: /I /C"},
-        {ScanMode::ScanFix, 1, "chkdsk C: /X"},
-        {ScanMode::ScanFix, 0, "chkdsk C: /F"},
-        {ScanMode::ScanFixFast, 1, "chkdsk C: /I /C /X"},
-        {ScanMode::ScanFixFast, 0, "chkdsk C: /I /C /F"},
-        {ScanMode::ScanRecover, 1, "chkdsk C: /R /X"},
-        {ScanMode::ScanRecover, 0, "chkdsk C: /R"},
-        {ScanMode::ScanReEval, 1, "chkdsk C: /B /X"},
-        {ScanMode::ScanReEval, 0, "chkdsk C: /B"},
+// The switches chkdsk is given: the one place that pins them.
+TEST(ComposeScanCommand, SwitchesOfEveryModeWithAndWithoutX) {
+    const struct {
+        ScanMode Mode;
+        const char* WithX;
+        const char* WithoutX;
+    } cases[] = {
+        {ScanMode::ScanOnly, "chkdsk C:", "chkdsk C:"},
+        {ScanMode::ScanFast, "chkdsk C: /I /C", "chkdsk C: /I /C"},
+        {ScanMode::ScanFix, "chkdsk C: /X", "chkdsk C: /F"},
+        {ScanMode::ScanFixFast, "chkdsk C: /I /C /X", "chkdsk C: /I /C /F"},
+        {ScanMode::ScanRecover, "chkdsk C: /R /X", "chkdsk C: /R"},
+        {ScanMode::ScanReEval, "chkdsk C: /B /X", "chkdsk C: /B"},
     };
-    for (const CommandCase& c : cases) {
-        ScanSettings settings;
-        settings.Mode = c.Mode;
-        settings.UseX = c.UseX;
-        FakeMessageBox messages;
-        const ComposedCommand composed = ComposeScanCommand(settings, "C:", messages);
-        EXPECT_EQ(composed.CommandLine, c.Expected);
-        EXPECT_FALSE(composed.Refused);
-        const bool asks = c.Mode == ScanMode::ScanRecover || c.Mode == ScanMode::ScanReEval;
-        EXPECT_EQ(messages.Seen.size(), asks ? 1u : 0u) << c.Expected;
+    for (const auto& c : cases) {
+        for (int useX : {1, 0}) {
+            ScanSettings settings;
+            settings.Mode = c.Mode;
+            settings.UseX = useX;
+            FakeMessageBox messages;
+            const ComposedCommand composed = ComposeScanCommand(settings, "C:", messages);
+            EXPECT_EQ(composed.CommandLine, useX == 1 ? c.WithX : c.WithoutX);
+            EXPECT_FALSE(composed.Refused);
+            const bool asks = c.Mode == ScanMode::ScanRecover || c.Mode == ScanMode::ScanReEval;
+            EXPECT_EQ(messages.Seen.size(), asks ? 1u : 0u) << c.WithX;
+        }
     }
 }
 
-TEST(ComposeScanCommand, KeepsTheLetterCaseItIsGiven) {
-    ScanSettings settings;
-    settings.Mode = ScanMode::ScanFixFast;
-    FakeMessageBox messages;
-    EXPECT_EQ(ComposeScanCommand(settings, "d:", messages).CommandLine, "chkdsk d: /I /C /X");
-}
-
-TEST(ComposeScanCommand, RecoverConfirmationTextAndRefusal) {
+TEST(ComposeScanCommand, RecoverAndReEvalAreConfirmedAndMayBeRefused) {
     ScanSettings settings;
     settings.Mode = ScanMode::ScanRecover;
     FakeMessageBox messages;
-    messages.Answers = {MessageAnswer::No};
-    const ComposedCommand composed = ComposeScanCommand(settings, "C:", messages);
-    EXPECT_TRUE(composed.Refused);
-    ASSERT_EQ(messages.Seen.size(), 1u);
+    messages.Answers = {MessageAnswer::No, MessageAnswer::Yes};
+    EXPECT_TRUE(ComposeScanCommand(settings, "C:", messages).Refused);
+    settings.Mode = ScanMode::ScanReEval;
+    EXPECT_FALSE(ComposeScanCommand(settings, "C:", messages).Refused);
+    ASSERT_EQ(messages.Seen.size(), 2u);
     EXPECT_EQ(messages.Seen[0].Buttons, MessageButtons::YesNo);
-    EXPECT_EQ(messages.Seen[0].Icon, MessageIcon::None);
     EXPECT_EQ(messages.Seen[0].Text,
               "  You selected /R to locate and recover information from bad sectors.\r\n"
               "     It is NEVER advisable to use this method on a dying hard drive!\r\n\r\n"
               " If you suspect physical hard drive damage, you should use /F instead,\r\n"
               "and a hard drive diagnostic to repair the drive and recover bad sectors.\r\n\r\n"
               "                   Are you POSITIVE that you want to continue?");
-}
-
-TEST(ComposeScanCommand, ReEvalConfirmationAcceptedKeepsCommand) {
-    ScanSettings settings;
-    settings.Mode = ScanMode::ScanReEval;
-    settings.UseX = 0;
-    FakeMessageBox messages;
-    messages.Answers = {MessageAnswer::Yes};
-    const ComposedCommand composed = ComposeScanCommand(settings, "C:", messages);
-    EXPECT_EQ(composed.CommandLine, "chkdsk C: /B");
-    EXPECT_FALSE(composed.Refused);
-    ASSERT_EQ(messages.Seen.size(), 1u);
-    EXPECT_EQ(messages.Seen[0].Text.substr(0, 72),
+    EXPECT_EQ(messages.Seen[1].Text.substr(0, 72),
               "  You selected /B to locate/recover data and re-evaluate bad clusters.\r\n");
 }
 
 TEST(SubsequentAndDebugCommands, Texts) {
     EXPECT_EQ(ComposeSubsequentScanCommand("e:"), "chkdsk e: /X");
-    EXPECT_EQ(ComposeSubsequentScanCommand("C:"), "chkdsk C: /X");
-    EXPECT_EQ(DebugBatchCommand("C:\\Tools"), "C:\\Tools\\errorlevel_check.bat");
     EXPECT_EQ(DebugBatchCommand("C:\\Program Files\\Tolvane"),
               "C:\\Program Files\\Tolvane\\errorlevel_check.bat");
-    // A program in a root folder: no doubled backslash.
-    EXPECT_EQ(DebugBatchCommand("E:\\"), "E:\\errorlevel_check.bat");
+    EXPECT_EQ(DebugBatchCommand("E:\\"), "E:\\errorlevel_check.bat"); // no doubled backslash
+    EXPECT_EQ(DebugBatchCommand(""), "\\errorlevel_check.bat"); // never the current folder's
 }
 
 } // namespace

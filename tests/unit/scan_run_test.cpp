@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "model_fixture.h"
+#include "fakes.h"
 
 namespace tolvane {
 namespace {
@@ -25,7 +25,7 @@ class ScanRunTest : public testing::ModelFixture {
 protected:
     ScanRunTest() {
         for (char letter : std::string("CDEFGH")) {
-            SetDisk(letter, testing::kFixedDisk, "");
+            drives.Set(letter, testing::kFixedDisk, "");
         }
         environment.Values["HOMEDRIVE"] = "H:";
         environment.Values["homedrive"] = "H:";
@@ -72,14 +72,14 @@ TEST_F(ScanRunTest, RepeatedDrivesAreDroppedBeforeAnyScan) {
               (std::vector<std::string>{"chkdsk C: /X", "chkdsk d: /X", "chkdsk e: /X"}));
     EXPECT_TRUE(messages.Seen.size() == 1); // only the final message
     for (int number = 2; number <= 5; ++number) {
-        EXPECT_EQ(model.Settings().DriveCheck(number), 0);
-        EXPECT_FALSE(model.DriveListEnabled(number));
+        EXPECT_FALSE(model.DriveListEnabled(number)); // taken drives leave the queue
     }
+    EXPECT_EQ(observer.Appended, model.Log().Text());
 }
 
 TEST_F(ScanRunTest, DrivesThatAreNotFixedAreDroppedWithAMessage) {
-    SetDisk('C', testing::kRemovableDisk, "");
-    SetDisk('E', testing::kFixedDisk, "RAMDisk");
+    drives.Set('C', testing::kRemovableDisk, "");
+    drives.Set('E', testing::kFixedDisk, "RAMDisk");
     model.SetDriveEntry(1, "c: [STICK]");
     Queue(2, "d: [DATA]");
     Queue(3, "e: [RAM]");
@@ -105,7 +105,7 @@ TEST_F(ScanRunTest, DrivesThatAreNotFixedAreDroppedWithAMessage) {
 }
 
 TEST_F(ScanRunTest, NothingQueuedEndsAtOnceWithTheLastExitCode) {
-    SetDisk('C', testing::kCdRom, "");
+    drives.Set('C', testing::kCdRom, "");
     model.SetShutdownCheck(1);
     LastExitCode = 7;
     model.PressStart();
@@ -179,18 +179,30 @@ TEST_F(ScanRunTest, AnUnknownExitCodeEndsTheRunSavedAndWithDrivesLeftQueued) {
     EXPECT_EQ(messages.Seen.back().Text, "Process Finished, Exit Code:  5");
 }
 
-TEST_F(ScanRunTest, OsDriveGuardTextAndYesForcesAReadOnlySingleScan) {
+TEST_F(ScanRunTest, OsDriveGuardAsksWithoutRegardToCaseAndYesForcesAReadOnlySingleScan) {
     environment.Values["homedrive"] = "C:";
-    model.SetUseX(1);
-    ScriptCodes({1});
+    model.SetDriveEntry(1, "e:");
+    Queue(2, "c: [SYSTEM]"); // lower case, as the drive lists give it
+    Queue(3, "f:");
+    messages.Answers = {MessageAnswer::No};
+    ScriptCodes({0, 1});
     model.PressStart();
-    ASSERT_GE(messages.Seen.size(), 1u);
-    EXPECT_EQ(messages.Seen[0].Text, "  Target drive C: is the OS drive and\r\n"
+    EXPECT_EQ(processes.Started, std::vector<std::string>{"chkdsk E: /X"});
+    ASSERT_EQ(messages.Seen.size(), 1u); // the guard; then nothing: no final message
+    EXPECT_EQ(messages.Seen[0].Text, "  Target drive c: is the OS drive and\r\n"
                                      "can only run in Scan Only Mode.  You\r\n"
                                      " may choose to scan on reboot from\r\n"
                                      "  within chkdsk if errors are found.\r\n\r\n"
                                      "                      Continue?");
     EXPECT_EQ(messages.Seen[0].Buttons, MessageButtons::YesNo);
+    EXPECT_EQ(beeper.Beeps, 0);
+    EXPECT_EQ(model.Settings().Drive3Check, 1); // not yet taken: still queued
+    EXPECT_EQ(model.CommandPanel(), "Command:  chkdsk E: /X"); // left as it was
+
+    model.SetDriveEntry(1, "c:");
+    model.SetDriveCheck(3, 0);
+    processes.Started.clear();
+    model.PressStart();
     EXPECT_EQ(processes.Started, std::vector<std::string>{"chkdsk C:"});
     EXPECT_EQ(model.Settings().Mode, ScanMode::ScanOnly);
     EXPECT_EQ(model.Settings().UseX, 0);
@@ -198,23 +210,6 @@ TEST_F(ScanRunTest, OsDriveGuardTextAndYesForcesAReadOnlySingleScan) {
     EXPECT_NE(model.Log().Text().find(
                   " - Errors were found but not fixed, because /f was not specified."),
               std::string::npos);
-}
-
-TEST_F(ScanRunTest, OsDriveGuardNoAbandonsTheRunAndIgnoresLetterCase) {
-    environment.Values["homedrive"] = "D:";
-    model.SetDriveEntry(1, "e:");
-    Queue(2, "d: [SYSTEM]"); // lower case, as the drive lists give it
-    Queue(3, "f:");
-    messages.Answers = {MessageAnswer::No};
-    ScriptCodes({0});
-    model.PressStart();
-    EXPECT_EQ(processes.Started, std::vector<std::string>{"chkdsk E: /X"});
-    ASSERT_EQ(messages.Seen.size(), 1u); // the guard; then nothing: no final message
-    EXPECT_EQ(messages.Seen[0].Text.substr(0, 21), "  Target drive d: is ");
-    EXPECT_EQ(beeper.Beeps, 0);
-    EXPECT_EQ(model.Settings().Drive3Check, 1); // not yet taken: still queued
-    EXPECT_EQ(model.Settings().Mode, ScanMode::ScanFix);
-    EXPECT_EQ(model.CommandPanel(), "Command:  chkdsk E: /X"); // left as it was
 }
 
 TEST_F(ScanRunTest, RecoverIsConfirmedForEachDriveAndARefusalAbandons) {
@@ -259,20 +254,6 @@ TEST_F(ScanRunTest, DebugModeShowsEachCommandThenRunsTheBatchFile) {
     EXPECT_NE(model.Log().Text().find("Errorlevel:  2 - Disk cleanup, such as garbage collection, "
                                       "was performed.\r\n"),
               std::string::npos);
-}
-
-TEST_F(ScanRunTest, ACompleteRunClearsTheQueuedChecksAndDisablesTheirLists) {
-    Queue(3, "e:");
-    Queue(4, "f:");
-    ScriptCodes({0, 0, 0});
-    model.PressStart();
-    EXPECT_EQ(processes.Started,
-              (std::vector<std::string>{"chkdsk C: /X", "chkdsk e: /X", "chkdsk f: /X"}));
-    EXPECT_EQ(model.Settings().Drive3Check, 0);
-    EXPECT_EQ(model.Settings().Drive4Check, 0);
-    EXPECT_FALSE(model.DriveListEnabled(3));
-    EXPECT_FALSE(model.DriveListEnabled(4));
-    EXPECT_EQ(observer.Appended, model.Log().Text());
 }
 
 TEST_F(ScanRunTest, AutoSaveWritesTheWholeLogBeforeAndAfterEachPass) {
@@ -337,15 +318,35 @@ TEST_F(ScanRunTest, CloseDuringAPassFinishesLogsAndSavesItThenEnds) {
 TEST_F(ScanRunTest, APassThatCouldNotRunClaimsNoExitCode) {
     LastExitCode = 0;
     Queue(2, "d:");
-    processes.Scripts = {{0, 0, true}};
+    processes.Scripts = {{0, 0, true}, {0, 0, true}};
     model.PressStart();
     const std::string& log = model.Log().Text();
-    EXPECT_NE(log.find("Errorlevel:  none - The system cannot find the file specified.\r\n\r\n"),
+    EXPECT_NE(log.find("Errorlevel:  none - The system cannot find the file specified. (2)\r\n\r\n"),
               std::string::npos);
     EXPECT_EQ(log.find("No Errors"), std::string::npos);
     EXPECT_EQ(model.Settings().Drive2Check, 1);
     EXPECT_EQ(messages.Seen.back().Text,
-              "Process Finished, Exit Code:  none\r\nThe system cannot find the file specified.");
+              "Process Finished, Exit Code:  none\r\nThe system cannot find the file specified. (2)");
+}
+
+TEST_F(ScanRunTest, AStartThatFailsOnceIsTriedAgainAndLeavesNoTrace) {
+    processes.Scripts = {{1, 0}, {0, 0, true}, {0, 0}};
+    model.PressStart();
+    EXPECT_EQ(processes.Started, (std::vector<std::string>{"chkdsk C: /X", "chkdsk C: /X"}));
+    EXPECT_EQ(processes.LongPauses, std::vector<std::uint32_t>{1000});
+    EXPECT_EQ(model.Log().Text().find("none"), std::string::npos);
+    EXPECT_EQ(messages.Seen.back().Text, "Process Finished, Exit Code:  0");
+}
+
+TEST_F(ScanRunTest, ACloseDuringTheRetryPauseEndsTheRunWithoutTheRetry) {
+    processes.Scripts = {{0, 0, true}, {0, 0}};
+    processes.DuringWait = [&] { model.RequestClose(); };
+    model.PressStart();
+    EXPECT_EQ(processes.StartAttempts, 1);
+    EXPECT_NE(model.Log().Text().find("Errorlevel:  none - The system cannot find the file specified. (1)"),
+              std::string::npos);
+    EXPECT_TRUE(messages.Seen.empty());
+    EXPECT_EQ(observer.CloseReady, 1);
 }
 
 TEST_F(ScanRunTest, ShutdownAtTheEndFallsBackToWindowsPesOwnCommand) {

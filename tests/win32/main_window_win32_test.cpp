@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "model_fixture.h"
+#include "fakes.h"
 #include "platform/message_loop_win32.h"
 #include "platform/win32_util.h"
 
@@ -61,14 +61,16 @@ void PressKey(HWND target, WPARAM key) {
 class MainWindowTest : public testing::ModelFixture {
 protected:
     MainWindowTest() {
-        SetDisk('C', testing::kFixedDisk, "SYSTEM");
-        SetDisk('Q', testing::kFixedDisk, "DATA");
+        drives.Set('C', testing::kFixedDisk, "SYSTEM");
+        drives.Set('D', testing::kFixedDisk, "");
+        drives.Set('Q', testing::kFixedDisk, "DATA");
+        drives.CurrentDir = "Q:\\Work";
+        model.RefreshDrives();
         commands.Closed = [this] { ++closed; };
         commands.OpenHelp = [this] { ++helpOpened; };
     }
     void SetUp() override {
-        view = std::make_unique<MainWindow>(
-            model, DriveChoices{{"c: [SYSTEM]", "d:", "q: [DATA]"}, 2}, commands);
+        view = std::make_unique<MainWindow>(model, commands);
         ASSERT_TRUE(view->Create(GetModuleHandleW(nullptr)));
         view->Show(SW_SHOWNORMAL);
         SetForegroundWindow(view->Handle());
@@ -321,6 +323,10 @@ TEST_F(MainWindowTest, EveryKindOfControlReachesTheModel) {
 TEST_F(MainWindowTest, WritesOfTheProgramShowInTheControls) {
     EXPECT_EQ(ListChoice(Control(W::Drive5)), "q: [DATA]")
         << "the lists start on the current drive";
+    // A disk plugged in: the device news, whatever it carries, refills the lists.
+    drives.Set('E', testing::kFixedDisk, "NEW");
+    SendMessageW(view->Handle(), WM_DEVICECHANGE, 0x8000, 0);
+    EXPECT_EQ(SendMessageW(Control(W::Drive2), CB_GETCOUNT, 0, 0), 4);
     model.EnableScanReEval(true);
     EXPECT_TRUE(IsWindowEnabled(Control(W::ScanReEval)));
     model.SetDriveCheck(4, 1);
@@ -373,7 +379,7 @@ TEST_F(MainWindowTest, CloseWaitsForThePassInProgressAndIdleCloseIsImmediate) {
             PostMessageW(window, WM_CLOSE, 0, 0);
         }
         Pump();
-        aliveAfterClose = polls == 1 || IsWindow(window) != FALSE;
+        aliveAfterClose = polls == 1 || TextOf(window).find("closing") != std::string::npos;
     };
     Click(W::Command1);
     EXPECT_GT(polls, 2);
@@ -382,7 +388,7 @@ TEST_F(MainWindowTest, CloseWaitsForThePassInProgressAndIdleCloseIsImmediate) {
     EXPECT_EQ(closed, 1);
     EXPECT_NE(model.Log().Text().find("Errorlevel"), std::string::npos) << model.Log().Text();
 
-    MainWindow second(model, {}, commands);
+    MainWindow second(model, commands);
     ASSERT_TRUE(second.Create(GetModuleHandleW(nullptr)));
     SendMessageW(second.Handle(), WM_CLOSE, 0, 0);
     EXPECT_EQ(second.Handle(), nullptr);
