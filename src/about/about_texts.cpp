@@ -13,8 +13,4 @@ std::string VersionLine() {
            std::to_string(version::kMinor) + "." + std::to_string(version::kRevision);
 }
 
-std::string Title() {
-    return version::kTitle;
-}
-
 } // namespace tolvane::about

@@ -20,14 +20,12 @@ inline constexpr std::string_view kDescription =
     "a partition is clean once the scans are done.";
 
 inline constexpr std::string_view kDisclaimer =
-    "Use at your own risk: provided as is, without warranty. Tolvane belongs to its authors, "
-    "who keep all rights.";
+    "Use at your own risk: provided as is, without warranty of any kind, under the MIT "
+    "licence in LICENSE.txt.";
 
 // "About " and the program title.
 std::string Caption();
 // "Version " and the major, minor and revision numbers, as in "Version 1.5.4".
 std::string VersionLine();
-// The program title.
-std::string Title();
 
 } // namespace tolvane::about

@@ -2,19 +2,20 @@
 
 #include <algorithm>
 #include <array>
-#include <memory>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "about/about_texts.h"
-#include "about/default_browser.h"
 #include "platform/win32_util.h"
+#include "version.h"
 
 namespace tolvane::about {
 namespace {
 
-// Layout in twips, as designed; converted at 1440 twips per inch for the monitor's DPI
-// (15 twips per pixel at 96 DPI).
+using win32::TwipsToPixels;
+
+// Left, top, width and height in twips, as designed.
 struct Twips {
     int Left;
     int Top;
@@ -26,124 +27,55 @@ constexpr Twips kClientArea = {2340, 1935, 5730, 3780}; // placed on the screen,
 
 enum class WidgetKind { Picture, Label, WebAddress, Separator, Button };
 
+// The title and version lines are composed when the window opens; the other texts are fixed.
+enum class TextSource { Fixed, Title, Version };
+
 struct Widget {
-    const char* Name;
     WidgetKind Kind;
     ControlId Id;
     Twips Rect;
     int Tab; // focus order; -1 for none
-    std::string (*Text)();
+    TextSource Source;
+    std::string_view Text;
 };
-
-std::string AddressText() {
-    return std::string(kMakerWebAddress);
-}
-std::string DescriptionText() {
-    return std::string(kDescription);
-}
-std::string DisclaimerText() {
-    return std::string(kDisclaimer);
-}
-std::string OkText() {
-    return std::string(kOkCaption);
-}
 
 // Only cmdOK can take the focus: labels, the picture and the separator never do.
 using enum WidgetKind;
 constexpr Widget kWidgets[] = {
-    {"picIcon", Picture, kPicIcon, {240, 240, 540, 540}, 1, nullptr},
-    {"lblTitle", Label, kLblTitle, {1080, 240, 3885, 240}, 4, Title},
-    {"lblVersion", Label, kLblVersion, {1080, 480, 3885, 225}, 5, VersionLine},
-    {"Label1", WebAddress, kLabel1, {1080, 840, 3975, 255}, 6, AddressText},
-    {"lblDescription", Label, kLblDescription, {1080, 1200, 3885, 1455}, 2, DescriptionText},
-    {"Line1", Separator, kLine1, {90, 2760, 5580, 30}, -1, nullptr},
-    {"lblDisclaimer", Label, kLblDisclaimer, {240, 2880, 3375, 705}, 3, DisclaimerText},
-    {"cmdOK", Button, kCmdOk, {4080, 3000, 1185, 345}, 0, OkText},
+    {Picture, kPicIcon, {240, 240, 540, 540}, 1, TextSource::Fixed, {}},
+    {Label, kLblTitle, {1080, 240, 3885, 240}, 4, TextSource::Title, {}},
+    {Label, kLblVersion, {1080, 480, 3885, 225}, 5, TextSource::Version, {}},
+    {WebAddress, kLabel1, {1080, 840, 3975, 255}, 6, TextSource::Fixed, kMakerWebAddress},
+    {Label, kLblDescription, {1080, 1200, 3885, 1455}, 2, TextSource::Fixed, kDescription},
+    {Separator, kLine1, {90, 2760, 5580, 30}, -1, TextSource::Fixed, {}},
+    {Label, kLblDisclaimer, {240, 2880, 3375, 705}, 3, TextSource::Fixed, kDisclaimer},
+    {Button, kCmdOk, {4080, 3000, 1185, 345}, 0, TextSource::Fixed, kOkCaption},
 };
 
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
 constexpr DWORD kDialogExStyle = WS_EX_DLGMODALFRAME; // what DS_MODALFRAME gives the frame
-constexpr int kFontPoints = 8;
+constexpr wchar_t kFontFace[] = L"MS Shell Dlg";
+constexpr int kFontPointsX100 = 800;
 constexpr int kIconPixelsAt96 = 32;
-constexpr int kBaseDpi = 96;
-constexpr UINT kDpiChanged = 0x02E0; // WM_DPICHANGED, newer than the headers' target level
 
-int Scale(int twips, UINT dpi) {
-    return MulDiv(twips, static_cast<int>(dpi), 1440);
+std::string TextOf(const Widget& widget) {
+    switch (widget.Source) {
+    case TextSource::Title: return version::kTitle;
+    case TextSource::Version: return VersionLine();
+    case TextSource::Fixed: break;
+    }
+    return std::string(widget.Text);
 }
 
-template <typename Function> Function SystemExport(const wchar_t* module, const char* name) {
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(module), name)));
-}
-
-// The DPI of the monitor the window is on; the system DPI before Windows 10.
-UINT WindowDpi(HWND window) {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow =
-        SystemExport<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
-    if (getDpiForWindow != nullptr) {
-        const UINT dpi = getDpiForWindow(window);
-        if (dpi != 0) {
-            return dpi;
-        }
+DWORD StyleOf(WidgetKind kind) {
+    switch (kind) {
+    case Picture: return SS_ICON | SS_CENTERIMAGE;
+    case Label: return SS_LEFT | SS_NOPREFIX;
+    case WebAddress: return SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
+    case Separator: return SS_ETCHEDHORZ;
+    case Button: return WS_TABSTOP | BS_DEFPUSHBUTTON;
     }
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return static_cast<UINT>(dpi > 0 ? dpi : kBaseDpi);
-}
-
-RECT FrameForClient(const RECT& client, UINT dpi) {
-    using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-    static const auto adjustForDpi =
-        SystemExport<AdjustForDpiFn>(L"user32.dll", "AdjustWindowRectExForDpi");
-    RECT frame = client;
-    if (adjustForDpi == nullptr ||
-        !adjustForDpi(&frame, kDialogStyle, FALSE, kDialogExStyle, dpi)) {
-        frame = client;
-        AdjustWindowRectEx(&frame, kDialogStyle, FALSE, kDialogExStyle);
-    }
-    return frame;
-}
-
-// Owns a GDI or USER object and frees it once.
-template <typename Handle, auto Free> class Owned {
-public:
-    Owned() = default;
-    explicit Owned(Handle handle) : handle_(handle) {}
-    Owned(Owned&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    Owned& operator=(Owned&& other) noexcept {
-        if (this != &other) {
-            Destroy();
-            handle_ = std::exchange(other.handle_, nullptr);
-        }
-        return *this;
-    }
-    ~Owned() { Destroy(); }
-    Handle Get() const { return handle_; }
-
-private:
-    void Destroy() {
-        if (handle_ != nullptr) {
-            Free(handle_);
-        }
-    }
-    Handle handle_ = nullptr;
-};
-
-using OwnedFont = Owned<HFONT, DeleteObject>;
-using OwnedIcon = Owned<HICON, DestroyIcon>;
-
-// The program's icon (resource 1) at the given size, or the system's application icon.
-OwnedIcon LoadProgramIcon(HINSTANCE instance, int size) {
-    auto icon = static_cast<HICON>(
-        LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-    if (icon == nullptr) {
-        icon = static_cast<HICON>(
-            LoadImageW(nullptr, IDI_APPLICATION, IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-    }
-    return OwnedIcon(icon);
+    return 0;
 }
 
 // A dialog template without controls: the controls are made from the table, in pixels.
@@ -154,43 +86,24 @@ struct alignas(DWORD) EmptyDialogTemplate {
     WORD Title;
 };
 
-class AboutWindow {
-public:
-    AboutWindow(HINSTANCE instance, ShellOpener& shell) : instance_(instance), browser_(shell) {}
-    AboutWindow(const AboutWindow&) = delete;
-    AboutWindow& operator=(const AboutWindow&) = delete;
-    ~AboutWindow() {
-        // Posted, not destroyed here: on an ordinary close the owner is already on its way out.
-        if (owner_ != nullptr && IsWindow(owner_)) {
-            PostMessageW(owner_, WM_CLOSE, 0, 0);
-        }
+} // namespace
+
+AboutWindow::AboutWindow(HINSTANCE instance, ShellOpener& shell, std::function<void()> onClosed)
+    : instance_(instance), shell_(shell), onClosed_(std::move(onClosed)) {}
+
+AboutWindow::~AboutWindow() {
+    onClosed_ = nullptr;
+    if (IsOpen()) {
+        Close();
     }
+}
 
-    bool Create();
-    void BringToFront() const;
-    HWND Window() const { return dialog_; }
-    void SetOnClosed(std::function<void()> onClosed) { onClosed_ = std::move(onClosed); }
-
-private:
-    static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-    static void Destroyed(AboutWindow* self);
-    INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
-    void Load();
-    void ApplyDpi(UINT dpi);
-    void Close() const;
-
-    HINSTANCE instance_;
-    DefaultBrowser browser_;
-    std::function<void()> onClosed_;
-    HWND owner_ = nullptr;
-    HWND dialog_ = nullptr;
-    OwnedFont font_;
-    OwnedIcon icon_;
-};
-
-std::unique_ptr<AboutWindow> theWindow;
-
-bool AboutWindow::Create() {
+bool AboutWindow::Show() {
+    if (IsOpen()) {
+        ShowWindow(Handle(), SW_SHOWNORMAL);
+        SetForegroundWindow(Handle());
+        return true;
+    }
     // A hidden owner keeps the window off the taskbar while it keeps an ordinary dialog frame;
     // no program window owns it, so it stays when the main window closes.
     owner_ = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_,
@@ -201,29 +114,34 @@ bool AboutWindow::Create() {
     EmptyDialogTemplate dialogTemplate{};
     dialogTemplate.Header.style = kDialogStyle;
     if (CreateDialogIndirectParamW(instance_, &dialogTemplate.Header, owner_, DialogProc,
-                                   reinterpret_cast<LPARAM>(this)) == nullptr) {
-        DestroyWindow(owner_);
-        owner_ = nullptr;
+                                   reinterpret_cast<LPARAM>(static_cast<WindowBase*>(this))) ==
+        nullptr) {
+        DestroyWindow(std::exchange(owner_, nullptr));
         return false;
     }
-    ShowWindow(dialog_, SW_SHOWNORMAL);
-    SetFocus(GetDlgItem(dialog_, kCmdOk));
+    ShowWindow(Handle(), SW_SHOWNORMAL);
+    SetFocus(GetDlgItem(Handle(), kCmdOk));
     return true;
 }
 
-void AboutWindow::BringToFront() const {
-    ShowWindow(dialog_, SW_SHOWNORMAL);
-    SetForegroundWindow(dialog_);
-}
-
-void AboutWindow::Close() const {
+void AboutWindow::Close() {
     // Destroying the owner destroys the dialog first.
     DestroyWindow(owner_);
 }
 
+void AboutWindow::OnDestroyed() {
+    // Posted, not destroyed here: on an ordinary close the owner is already on its way out.
+    if (HWND owner = std::exchange(owner_, nullptr); IsWindow(owner)) {
+        PostMessageW(owner, WM_CLOSE, 0, 0);
+    }
+    if (onClosed_) {
+        onClosed_();
+    }
+}
+
 // Builds the controls from the table and fills them afresh, then places the window.
 void AboutWindow::Load() {
-    SetWindowTextW(dialog_, win32::Widen(Caption()).c_str());
+    SetWindowTextW(Handle(), win32::Widen(Caption()).c_str());
     std::array<const Widget*, std::size(kWidgets)> byTab{};
     std::transform(std::begin(kWidgets), std::end(kWidgets), byTab.begin(),
                    [](const Widget& widget) { return &widget; });
@@ -232,55 +150,43 @@ void AboutWindow::Load() {
         return static_cast<unsigned>(a->Tab) < static_cast<unsigned>(b->Tab);
     });
     for (const Widget* widget : byTab) {
-        const wchar_t* windowClass = L"STATIC";
-        DWORD style = WS_CHILD | WS_VISIBLE;
-        switch (widget->Kind) {
-        case Picture: style |= SS_ICON | SS_CENTERIMAGE; break;
-        case Label: style |= SS_LEFT | SS_NOPREFIX; break;
-        case WebAddress: style |= SS_LEFT | SS_NOPREFIX | SS_NOTIFY; break;
-        case Separator: style |= SS_ETCHEDHORZ; break;
-        case Button:
-            windowClass = L"BUTTON";
-            style |= WS_TABSTOP | BS_DEFPUSHBUTTON;
-            break;
-        }
-        const std::wstring text = widget->Text != nullptr ? win32::Widen(widget->Text()) : L"";
-        CreateWindowExW(0, windowClass, text.c_str(), style, 0, 0, 0, 0, dialog_,
+        CreateWindowExW(0, widget->Kind == Button ? L"BUTTON" : L"STATIC",
+                        win32::Widen(TextOf(*widget)).c_str(),
+                        WS_CHILD | WS_VISIBLE | StyleOf(widget->Kind), 0, 0, 0, 0, Handle(),
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(widget->Id)), instance_,
                         nullptr);
     }
     // cmdOK is both the default and the cancel button: Enter and Esc press it.
-    SendMessageW(dialog_, DM_SETDEFID, kCmdOk, 0);
+    SendMessageW(Handle(), DM_SETDEFID, kCmdOk, 0);
 
-    const UINT dpi = WindowDpi(dialog_);
+    const UINT dpi = win32::WindowDpi(Handle());
     ApplyDpi(dpi);
-    const int left = Scale(kClientArea.Left, dpi);
-    const int top = Scale(kClientArea.Top, dpi);
-    const RECT frame = FrameForClient(
-        {left, top, left + Scale(kClientArea.Width, dpi), top + Scale(kClientArea.Height, dpi)},
-        dpi);
-    SetWindowPos(dialog_, nullptr, frame.left, frame.top, frame.right - frame.left,
+    const int left = TwipsToPixels(kClientArea.Left, dpi);
+    const int top = TwipsToPixels(kClientArea.Top, dpi);
+    const RECT frame =
+        win32::FrameForClient({left, top, left + TwipsToPixels(kClientArea.Width, dpi),
+                               top + TwipsToPixels(kClientArea.Height, dpi)},
+                              kDialogStyle, kDialogExStyle, false, dpi);
+    SetWindowPos(Handle(), nullptr, frame.left, frame.top, frame.right - frame.left,
                  frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // Positions, font and icon for the given DPI. The old font and icon are freed only once the
 // controls hold the new ones.
 void AboutWindow::ApplyDpi(UINT dpi) {
-    OwnedFont font(CreateFontW(-MulDiv(kFontPoints, static_cast<int>(dpi), 72), 0, 0, 0, FW_NORMAL,
-                               FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                               L"MS Shell Dlg"));
-    OwnedIcon icon =
-        LoadProgramIcon(instance_, MulDiv(kIconPixelsAt96, static_cast<int>(dpi), kBaseDpi));
+    const LOGFONTW look = win32::FontAt(kFontFace, kFontPointsX100, dpi, false);
+    win32::ScopedGdi font(CreateFontIndirectW(&look));
+    win32::ScopedIcon icon =
+        win32::LoadProgramIcon(instance_, win32::ScaleFrom96(kIconPixelsAt96, dpi));
     for (const Widget& widget : kWidgets) {
-        HWND control = GetDlgItem(dialog_, widget.Id);
-        SetWindowPos(control, nullptr, Scale(widget.Rect.Left, dpi), Scale(widget.Rect.Top, dpi),
-                     Scale(widget.Rect.Width, dpi), Scale(widget.Rect.Height, dpi),
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        HWND control = GetDlgItem(Handle(), widget.Id);
+        SetWindowPos(control, nullptr, TwipsToPixels(widget.Rect.Left, dpi),
+                     TwipsToPixels(widget.Rect.Top, dpi), TwipsToPixels(widget.Rect.Width, dpi),
+                     TwipsToPixels(widget.Rect.Height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
         if (widget.Kind == Picture) {
             // The shared system icon is the last resort; it is never freed.
-            HICON shown = icon.Get() != nullptr ? icon.Get() : LoadIconW(nullptr, IDI_APPLICATION);
+            HICON shown = icon ? icon.Get() : LoadIconW(nullptr, IDI_APPLICATION);
             SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(shown), 0);
         }
     }
@@ -288,111 +194,43 @@ void AboutWindow::ApplyDpi(UINT dpi) {
     icon_ = std::move(icon);
 }
 
-void AboutWindow::Destroyed(AboutWindow* self) {
-    // Forget the window before the callback runs, so that it sees the window closed.
-    std::function<void()> onClosed = std::move(self->onClosed_);
-    if (theWindow.get() == self) {
-        theWindow.reset();
-    }
-    if (onClosed) {
-        onClosed();
-    }
-}
-
-INT_PTR CALLBACK AboutWindow::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        if (message == WM_INITDIALOG) {
-            auto* self = reinterpret_cast<AboutWindow*>(lParam);
-            SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-            self->dialog_ = dialog;
-            self->Load();
-            return FALSE; // the focus goes to cmdOK once the window shows
-        }
-        auto* self = reinterpret_cast<AboutWindow*>(GetWindowLongPtrW(dialog, DWLP_USER));
-        if (self == nullptr) {
-            return FALSE;
-        }
-        if (message == WM_NCDESTROY) {
-            SetWindowLongPtrW(dialog, DWLP_USER, 0);
-            Destroyed(self);
-            return FALSE;
-        }
-        return self->Handle(message, wParam, lParam);
-    } catch (...) {
-        return FALSE;
-    }
-}
-
-INT_PTR AboutWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT AboutWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_INITDIALOG: Load(); return FALSE; // the focus goes to cmdOK once the window shows
     case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDOK:
-        case IDCANCEL: Close(); return TRUE;
-        case kLabel1:
-            if (HIWORD(wParam) == STN_CLICKED) {
-                browser_.OpenWebAddress(kMakerWebAddress);
-                return TRUE;
-            }
-            break;
-        default: break;
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            Close();
+            return TRUE;
+        }
+        if (LOWORD(wParam) == kLabel1 && HIWORD(wParam) == STN_CLICKED) {
+            // A failure is not reported: there is nothing the user could do about it here.
+            OpenWebAddress(shell_, kMakerWebAddress);
+            return TRUE;
         }
         return FALSE;
     case WM_CLOSE: Close(); return TRUE;
     case WM_CTLCOLORSTATIC:
-        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(dialog_, kLabel1)) {
-            HDC dc = reinterpret_cast<HDC>(wParam);
-            SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHT));
-            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-            return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(Handle(), kLabel1)) {
+            return win32::HighlightStatic(reinterpret_cast<HDC>(wParam));
         }
         return FALSE;
     case WM_SETCURSOR:
-        if (reinterpret_cast<HWND>(wParam) == GetDlgItem(dialog_, kLabel1)) {
+        if (reinterpret_cast<HWND>(wParam) == GetDlgItem(Handle(), kLabel1)) {
             SetCursor(LoadCursorW(nullptr, IDC_HAND));
-            SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, TRUE);
+            SetWindowLongPtrW(Handle(), DWLP_MSGRESULT, TRUE);
             return TRUE;
         }
         return FALSE;
-    case kDpiChanged: {
+    case win32::kWmDpiChanged: {
         ApplyDpi(LOWORD(wParam));
         const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-        SetWindowPos(dialog_, nullptr, suggested->left, suggested->top,
+        SetWindowPos(Handle(), nullptr, suggested->left, suggested->top,
                      suggested->right - suggested->left, suggested->bottom - suggested->top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         return TRUE;
     }
     default: return FALSE;
     }
-}
-
-} // namespace
-
-bool ShowAboutWindow(HINSTANCE instance, ShellOpener& shell, std::function<void()> onClosed) {
-    if (theWindow) {
-        if (onClosed) {
-            theWindow->SetOnClosed(std::move(onClosed));
-        }
-        theWindow->BringToFront();
-        return true;
-    }
-    auto window = std::make_unique<AboutWindow>(instance, shell);
-    window->SetOnClosed(std::move(onClosed));
-    AboutWindow* created = window.get();
-    theWindow = std::move(window);
-    if (!created->Create()) {
-        theWindow.reset();
-        return false;
-    }
-    return true;
-}
-
-bool AboutWindowOpen() {
-    return theWindow != nullptr;
-}
-
-HWND AboutWindowHandle() {
-    return theWindow ? theWindow->Window() : nullptr;
 }
 
 } // namespace tolvane::about

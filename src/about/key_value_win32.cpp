@@ -10,31 +10,14 @@ namespace {
 
 constexpr DWORD kValueBufferBytes = 1024;
 
-class UniqueKey {
-public:
-    UniqueKey() = default;
-    UniqueKey(const UniqueKey&) = delete;
-    UniqueKey& operator=(const UniqueKey&) = delete;
-    ~UniqueKey() {
-        if (key_ != nullptr) {
-            RegCloseKey(key_);
-        }
-    }
-    HKEY* Receive() { return &key_; }
-    HKEY Get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
-
 } // namespace
 
 bool GetKeyValue(HKEY KeyRoot, std::string_view KeyName, std::string_view SubKeyRef,
                  std::string& KeyVal) {
     // Query rights are all a read needs; asking for more would fail on keys a standard user
     // may read but not change.
-    UniqueKey key;
-    if (RegOpenKeyExW(KeyRoot, win32::Widen(KeyName).c_str(), 0, KEY_QUERY_VALUE, key.Receive()) !=
+    win32::ScopedKey key;
+    if (RegOpenKeyExW(KeyRoot, win32::Widen(KeyName).c_str(), 0, KEY_QUERY_VALUE, key.Put()) !=
         ERROR_SUCCESS) {
         KeyVal.clear();
         return false;

@@ -13,4 +13,10 @@ public:
     virtual bool Open(std::string_view target) = 0;
 };
 
+// Opens a web address in the user's default browser and returns at once. A failure is not
+// reported: there is nothing the user could do about it from where an address is clicked.
+inline void OpenWebAddress(ShellOpener& shell, std::string_view address) {
+    shell.Open(address);
+}
+
 } // namespace tolvane

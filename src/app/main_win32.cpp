@@ -48,26 +48,23 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     Win32VersionQuery version;
     WmiSkuQuery sku;
     Win32ShellOpener shell;
-    Services services{messages, clock,  environment, beeper,  processes,
-                      writer,   files,  drives,      saveDialog, version,
-                      sku,      win32::ProgramFolder()};
+    Services services{messages, clock,  environment, beeper,  processes, writer,
+                      files,    drives, saveDialog,  version, sku,       win32::ProgramFolder()};
     MainWindowModel model(services);
 
+    // The About window may outlive the main one; the last of the two to close ends the program.
     bool mainWindowOpen = true;
+    about::AboutWindow aboutWindow(instance, shell, [&] {
+        if (!mainWindowOpen) {
+            PostQuitMessage(0);
+        }
+    });
     MainWindowCommands commands;
     commands.OpenHelp = [&] { OpenHelpDocument(services.ProgramFolder, shell, messages); };
-    commands.ShowAbout = [&] {
-        // The About window may outlive the main one; the last of the two to close ends the
-        // program.
-        about::ShowAboutWindow(instance, shell, [&] {
-            if (!mainWindowOpen) {
-                PostQuitMessage(0);
-            }
-        });
-    };
+    commands.ShowAbout = [&] { aboutWindow.Show(); };
     commands.Closed = [&] {
         mainWindowOpen = false;
-        if (!about::AboutWindowOpen()) {
+        if (!aboutWindow.IsOpen()) {
             PostQuitMessage(0);
         }
     };

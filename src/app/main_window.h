@@ -4,12 +4,12 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 #include "app/main_window_model.h"
 #include "app/main_window_widgets.h"
-#include "app/window_metrics_win32.h"
+#include "platform/window_win32.h"
 
 namespace tolvane {
 
@@ -24,12 +24,10 @@ struct MainWindowCommands {
 
 // Form1: the main window. Builds its widgets from the design's table, shows the model's state
 // and hands every control event to the model (or to one of the commands above).
-class MainWindow : public MainWindowObserver {
+class MainWindow : public win32::WindowBase, public MainWindowObserver {
 public:
     MainWindow(MainWindowModel& model, MainWindowCommands commands);
     ~MainWindow() override;
-    MainWindow(const MainWindow&) = delete;
-    MainWindow& operator=(const MainWindow&) = delete;
 
     // Creates the window and its widgets, hidden; the drive lists start on the current drive.
     // False when the system refuses to create it.
@@ -37,7 +35,6 @@ public:
     // Centred on the screen the first time.
     void Show(int showCommand);
 
-    HWND Handle() const { return window_; }
     HWND Widget(WidgetId id) const;
     HWND ToolTips() const { return toolTips_; }
     UINT Dpi() const { return dpi_; }
@@ -47,29 +44,38 @@ public:
     void OnCloseReady() override;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK OptionButtonProc(HWND button, UINT message, WPARAM wParam,
-                                             LPARAM lParam, UINT_PTR id, DWORD_PTR self);
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT HandleControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnDestroyed() override;
 
+    // Creation, layout, DPI and tool tips (main_window_layout_win32.cpp).
     void BuildMenu();
     void CreateFonts();
     void CreateWidgets(HINSTANCE instance);
-    void CreateToolTips();
-    void LoadIcons();
+    void FillList(HWND list, const WidgetSpec& row) const;
     void LayOutWidgets();
+    void PlaceDropDown(HWND list, const RECT& rect) const;
+    void CutOutOverlaps() const;
     void SizeToDesign();
     void LayOutStatusBar();
+    void CreateToolTips();
+    void PlaceToolTips();
+    void LoadIcons();
     void ChangeDpi(UINT dpi, const RECT& suggested);
 
+    // Events (main_window.cpp).
+    LRESULT OnDialogNavigation(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnActivate(WPARAM wParam);
     void OnCommand(int id, int code);
+    void OnWidgetCommand(const WidgetSpec& row, int code);
+    void OnMenuCommand(MenuId id);
     void ChooseOptionButton(WidgetId id);
     void StepOptionButton(HWND from, bool forward);
-    void OnCheckBox(WidgetId id);
-    void OnListChoice(WidgetId id);
+    void OnCheckBox(const WidgetSpec& row);
+    void OnListChoice(const WidgetSpec& row);
     void OnLogEdited();
-    static void Run(const std::function<void()>& command);
 
+    // Mirroring the model (main_window.cpp).
     void Mirror();
     void MirrorCheck(WidgetId id, bool checked);
     void MirrorEnabled(WidgetId id, bool enabled);
@@ -82,14 +88,13 @@ private:
     MainWindowModel& model_;
     std::vector<std::string> shownDrives_;
     MainWindowCommands commands_;
-    HWND window_ = nullptr;
     HWND toolTips_ = nullptr;
     HMENU menu_ = nullptr;
     UINT dpi_ = win32::kDefaultDpi;
-    win32::UniqueGdiObject font_;
-    win32::UniqueGdiObject boldFont_;
-    HICON bigIcon_ = nullptr;
-    HICON smallIcon_ = nullptr;
+    win32::ScopedGdi font_;
+    win32::ScopedGdi boldFont_;
+    win32::ScopedIcon bigIcon_;
+    win32::ScopedIcon smallIcon_;
     HWND lastFocus_ = nullptr;
     bool built_ = false;
     bool shown_ = false;

@@ -79,6 +79,7 @@ struct WidgetSpec {
     std::string_view Caption;
     std::string_view ToolTip;
     WidgetLook Look;
+    int Drive; // the drive a drive list or its check box stands for, 1 to 5; 0 for the others
 };
 
 // Client area of the window, below its menu bar.
@@ -111,5 +112,7 @@ std::span<const WidgetSpec> Form1Widgets();
 std::span<const MenuSpec> Form1Menus();
 
 const WidgetSpec& FindWidget(WidgetId id);
+// The widget with this control id, or null for an id that names none (a menu command, say).
+const WidgetSpec* TryFindWidget(int id);
 
 } // namespace tolvane

@@ -13,22 +13,6 @@ namespace {
 // The label and file-system buffers hold MAX_PATH characters and the NUL.
 constexpr DWORD kVolumeBufferLength = MAX_PATH + 1;
 
-// Frees a library that was loaded only to look into it.
-class LoadedLibrary {
-public:
-    explicit LoadedLibrary(HMODULE module) : module_(module) {}
-    LoadedLibrary(const LoadedLibrary&) = delete;
-    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
-    ~LoadedLibrary() {
-        if (module_ != nullptr) {
-            FreeLibrary(module_);
-        }
-    }
-
-private:
-    HMODULE module_;
-};
-
 std::string LocaleText(LCTYPE type, const char* fallback) {
     wchar_t buffer[16];
     const int length = GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, buffer, 16);
@@ -102,7 +86,8 @@ bool Win32DriveQuery::FunctionAvailable(const std::string& library, const std::s
         }
         module = loadedHere;
     }
-    const LoadedLibrary release(loadedHere);
+    // Frees a library that was loaded only to look into it.
+    const win32::ScopedLibrary release(loadedHere);
     return GetProcAddress(module, function.c_str()) != nullptr;
 }
 

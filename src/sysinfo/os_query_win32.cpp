@@ -42,25 +42,6 @@ private:
     Interface* pointer_ = nullptr;
 };
 
-// Initialises COM on this thread for as long as it lives, and balances only its own success.
-class ComApartment {
-public:
-    ComApartment() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-    ~ComApartment() {
-        if (SUCCEEDED(result_)) {
-            CoUninitialize();
-        }
-    }
-    // A thread that already lives in the other apartment model can use COM as it is.
-    bool Usable() const { return SUCCEEDED(result_) || result_ == RPC_E_CHANGED_MODE; }
-    HRESULT Result() const { return result_; }
-
-private:
-    HRESULT result_;
-};
-
 class Bstr {
 public:
     explicit Bstr(const wchar_t* text) : value_(SysAllocString(text)) {}
@@ -113,7 +94,7 @@ OsVersionNumbers Win32VersionQuery::Read() {
 SkuReading WmiSkuQuery::ReadOperatingSystemSkus() {
     SkuReading reading;
     // Made first, so it ends last: every COM object below is released while COM still runs.
-    const ComApartment apartment;
+    const win32::ScopedCom apartment(COINIT_APARTMENTTHREADED);
     if (!apartment.Usable()) {
         reading.Failure = StepFailure("CoInitializeEx", apartment.Result());
         return reading;

@@ -1,0 +1,200 @@
+#include "platform/window_win32.h"
+
+#include <commctrl.h>
+
+#include <cwchar>
+
+#include "platform/resource_ids.h"
+
+namespace tolvane::win32 {
+namespace {
+
+// The per-monitor DPI calls exist from Windows 10 1607 on; Vista to 8.1 use the system DPI.
+template <typename Function> Function User32Function(const char* name) {
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+UINT SystemDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : kDefaultDpi;
+}
+
+constexpr wchar_t kDesignFace[] = L"MS Sans Serif";
+constexpr int kDesignPointsX100 = 825;
+
+int CALLBACK NoteFontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+bool FontInstalled(const wchar_t* face) {
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    wcsncpy(wanted.lfFaceName, face, LF_FACESIZE - 1);
+    bool found = false;
+    HDC screen = GetDC(nullptr);
+    EnumFontFamiliesExW(screen, &wanted, NoteFontFound, reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, screen);
+    return found;
+}
+
+// Runs a window's handler; an exception ends the message with the fallback answer instead of
+// unwinding through the system's code, which cannot pass it on.
+template <typename Handler> LRESULT Guarded(LRESULT fallback, Handler handler) noexcept {
+    try {
+        return handler();
+    } catch (...) {
+        return fallback;
+    }
+}
+
+} // namespace
+
+UINT WindowDpi(HWND window) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+    if (getDpiForWindow != nullptr && window != nullptr) {
+        const UINT dpi = getDpiForWindow(window);
+        if (dpi != 0) {
+            return dpi;
+        }
+    }
+    return SystemDpi();
+}
+
+int TwipsToPixels(int twips, UINT dpi) {
+    return MulDiv(twips, static_cast<int>(dpi), 1440);
+}
+
+int ScaleFrom96(int pixels, UINT dpi) {
+    return MulDiv(pixels, static_cast<int>(dpi), static_cast<int>(kDefaultDpi));
+}
+
+RECT FrameForClient(const RECT& client, DWORD style, DWORD exStyle, bool hasMenu, UINT dpi) {
+    using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const auto adjustForDpi = User32Function<AdjustForDpiFn>("AdjustWindowRectExForDpi");
+    RECT frame = client;
+    if (adjustForDpi == nullptr || !adjustForDpi(&frame, style, hasMenu, exStyle, dpi)) {
+        frame = client;
+        AdjustWindowRectEx(&frame, style, hasMenu, exStyle);
+    }
+    return frame;
+}
+
+int SystemMetricForDpi(int index, UINT dpi) {
+    using MetricForDpiFn = int(WINAPI*)(int, UINT);
+    static const auto metricForDpi = User32Function<MetricForDpiFn>("GetSystemMetricsForDpi");
+    if (metricForDpi != nullptr) {
+        return metricForDpi(index, dpi);
+    }
+    return MulDiv(GetSystemMetrics(index), static_cast<int>(dpi), static_cast<int>(SystemDpi()));
+}
+
+LOGFONTW FontAt(const wchar_t* face, int pointsX100, UINT dpi, bool bold) {
+    LOGFONTW font{};
+    wcsncpy(font.lfFaceName, face, LF_FACESIZE - 1);
+    font.lfHeight = -MulDiv(pointsX100, static_cast<int>(dpi), 72 * 100);
+    font.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfQuality = DEFAULT_QUALITY;
+    return font;
+}
+
+LOGFONTW DialogFont(UINT dpi, bool bold) {
+    static const bool designFaceInstalled = FontInstalled(kDesignFace);
+    const wchar_t* face = kDesignFace;
+    NONCLIENTMETRICSW metrics{};
+    if (!designFaceInstalled) {
+        metrics.cbSize = sizeof(metrics);
+        face = SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)
+                   ? metrics.lfMessageFont.lfFaceName
+                   : L"";
+    }
+    // The layout was drawn for this size: a larger message font (Segoe UI 9) would clip.
+    return FontAt(face, kDesignPointsX100, dpi, bold);
+}
+
+ScopedIcon LoadProgramIcon(HINSTANCE instance, int size) {
+    auto icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(TOLVANE_ICON_ID),
+                                              IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    if (icon == nullptr) {
+        icon = static_cast<HICON>(
+            LoadImageW(nullptr, IDI_APPLICATION, IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    }
+    return ScopedIcon(icon);
+}
+
+LRESULT HighlightStatic(HDC dc) {
+    SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHT));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+LRESULT WindowBase::Forward(WindowBase* self, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != WM_NCDESTROY) {
+        return self->HandleMessage(message, wParam, lParam);
+    }
+    self->window_ = nullptr;
+    self->OnDestroyed();
+    return 0;
+}
+
+LRESULT CALLBACK WindowBase::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self =
+            static_cast<WindowBase*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<WindowBase*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self == nullptr) {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        Guarded(0, [&] { return Forward(self, message, wParam, lParam); });
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return Guarded(0, [&] { return Forward(self, message, wParam, lParam); });
+}
+
+INT_PTR CALLBACK WindowBase::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) {
+        auto* self = reinterpret_cast<WindowBase*>(lParam);
+        self->window_ = dialog;
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+    }
+    auto* self = reinterpret_cast<WindowBase*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    if (self == nullptr) {
+        return FALSE;
+    }
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(dialog, DWLP_USER, 0);
+    }
+    return Guarded(FALSE, [&] { return Forward(self, message, wParam, lParam); });
+}
+
+void WindowBase::Subclass(HWND control) {
+    SetWindowSubclass(control, ControlProc, 0, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT WindowBase::HandleControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefSubclassProc(control, message, wParam, lParam);
+}
+
+LRESULT CALLBACK WindowBase::ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR id, DWORD_PTR self) {
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(control, ControlProc, id);
+        return DefSubclassProc(control, message, wParam, lParam);
+    }
+    return Guarded(0, [&] {
+        return reinterpret_cast<WindowBase*>(self)->HandleControlMessage(control, message, wParam,
+                                                                         lParam);
+    });
+}
+
+} // namespace tolvane::win32
