@@ -1,6 +1,19 @@
 #include "e2e_support.h"
 
+#include <algorithm>
+
 namespace tolvane::e2e {
+namespace {
+
+std::wstring ProgramNamed(const wchar_t* variable) {
+    const wchar_t* path = _wgetenv(variable);
+    return path != nullptr ? fs::absolute(path).wstring() : std::wstring();
+}
+
+} // namespace
+
+const std::wstring programPath = ProgramNamed(L"TOLVANE_EXE");
+const std::wstring minimalWindowPath = ProgramNamed(L"TOLVANE_MINIMAL_WINDOW_EXE");
 
 Child::Child(const std::wstring& path) {
     std::wstring commandLine = L"\"" + path + L"\"";
@@ -43,35 +56,35 @@ bool Answer(HWND box, int buttonId) {
     return box != nullptr && WaitUntil([box] { return !IsWindow(box); });
 }
 
-bool ChooseListItem(HWND list, const std::string& beginning) {
+int FindListItem(HWND list, const std::string& beginning) {
     const std::vector<std::string> items = ListItems(list);
-    for (WPARAM index = 0; index < items.size(); ++index) {
-        if (items[index].starts_with(beginning)) {
-            SendBriefly(list, CB_SETCURSEL, index);
-            SendBriefly(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE),
-                        reinterpret_cast<LPARAM>(list));
-            return SendBriefly(list, CB_GETCURSEL) == static_cast<LRESULT>(index);
-        }
-    }
-    return false;
+    const auto found = std::find_if(items.begin(), items.end(), [&](const std::string& item) {
+        return item.starts_with(beginning);
+    });
+    return found != items.end() ? static_cast<int>(found - items.begin()) : -1;
 }
 
-bool PressAltAnd(HWND window, WORD key, std::initializer_list<WORD> then) {
+bool ChooseListItem(HWND list, const std::string& beginning) {
+    const int index = FindListItem(list, beginning);
+    SendBriefly(list, CB_SETCURSEL, index);
+    SendBriefly(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE),
+                reinterpret_cast<LPARAM>(list));
+    return index >= 0 && SendBriefly(list, CB_GETCURSEL) == index;
+}
+
+bool PressAltAnd(HWND window, WORD key, WORD next) {
     HWND root = GetAncestor(window, GA_ROOT);
     SetForegroundWindow(root);
-    std::vector<INPUT> keys;
-    for (const auto& [next, flags] : {std::pair<WORD, DWORD>{VK_MENU, 0},
-                                      {key, 0},
-                                      {key, KEYEVENTF_KEYUP},
-                                      {VK_MENU, KEYEVENTF_KEYUP}}) {
-        keys.push_back(INPUT{INPUT_KEYBOARD, {.ki = {next, 0, flags, 0, 0}}});
+    const WORD order[] = {VK_MENU, key, key, VK_MENU, next, next};
+    INPUT keys[6] = {};
+    for (int index = 0; index < 6; ++index) {
+        keys[index].type = INPUT_KEYBOARD;
+        keys[index].ki.wVk = order[index];
+        keys[index].ki.dwFlags = index == 2 || index == 3 || index == 5 ? KEYEVENTF_KEYUP : 0;
     }
-    for (WORD next : then) {
-        keys.push_back(INPUT{INPUT_KEYBOARD, {.ki = {next, 0, 0, 0, 0}}});
-        keys.push_back(INPUT{INPUT_KEYBOARD, {.ki = {next, 0, KEYEVENTF_KEYUP, 0, 0}}});
-    }
+    const UINT count = next != 0 ? 6 : 4;
     return WaitUntil([root] { return GetForegroundWindow() == root; }, std::chrono::seconds(3)) &&
-           SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT)) == keys.size();
+           SendInput(count, keys, sizeof(INPUT)) == count;
 }
 
 std::wstring CopyProgramInto(const TempFolder& folder) {

@@ -2,8 +2,6 @@
 
 // What the end-to-end tests share: starting tolvane.exe, finding its windows from outside,
 // typing into them and answering its message boxes.
-#include <initializer_list>
-
 #include "app/main_window_widgets.h"
 #include "win32_test_support.h"
 
@@ -13,9 +11,10 @@ using namespace testing;
 
 inline constexpr wchar_t kMainCaption[] =
     L"Tolvane   v1.5  -  Chkdsk.exe Wrapper/Enhancer for Windows";
-// The programs CTest names, in Windows form; set by main.
-inline std::wstring programPath;
-inline std::wstring minimalWindowPath;
+// The programs CTest names in Unix form, which Wine reads as paths on the current drive: for
+// CTest's folders that is Z:, the Unix root.
+extern const std::wstring programPath;
+extern const std::wstring minimalWindowPath;
 
 // A started program, ended by force if a test leaves it running.
 class Child {
@@ -43,11 +42,12 @@ inline std::string MessageText(HWND box) {
 }
 // Presses the box's button and waits until the box has gone.
 bool Answer(HWND box, int buttonId = IDOK);
-// Chooses the first item that begins with the text as a user does: the selection, then the
-// notification to the list's parent.
+// The first item that begins with the text, or -1; chosen as a user does: the selection, then
+// the notification to the list's parent.
+int FindListItem(HWND list, const std::string& beginning);
 bool ChooseListItem(HWND list, const std::string& beginning);
-// Brings the window's top-level window to the front and types Alt+key, then the further keys.
-bool PressAltAnd(HWND window, WORD key, std::initializer_list<WORD> then = {});
+// Brings the window's top-level window to the front and types Alt+key, then the next key.
+bool PressAltAnd(HWND window, WORD key, WORD next = 0);
 // Copies tolvane.exe alone into the folder: a program folder with nothing beside the program.
 std::wstring CopyProgramInto(const TempFolder& folder);
 

@@ -1,7 +1,5 @@
 // End-to-end tests: the real tolvane.exe, started as a user starts it, watched and driven from
 // outside through its windows only.
-//
-// Usage: tolvane_e2e_tests TOLVANE_EXE MINIMAL_WINDOW_EXE [gtest options]
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -9,9 +7,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include "e2e_support.h"
-#include "platform/win32_util.h"
 
 namespace {
 
@@ -69,9 +67,7 @@ TEST(EndToEnd, TheDriveListsFollowADiskPluggedInAndRemovedWhileItRuns) {
     HWND window = program.WaitForWindow(kMainCaption);
     ASSERT_NE(window, nullptr);
     const auto listsU = [list = Control(window, W::Drive2)] {
-        const std::vector<std::string> items = ListItems(list);
-        return std::any_of(items.begin(), items.end(),
-                           [](const std::string& item) { return item.starts_with("u:"); });
+        return FindListItem(list, "u:") >= 0;
     };
     ASSERT_FALSE(listsU()) << "U: is taken already";
     TempFolder disk;
@@ -113,22 +109,4 @@ TEST(StartupTiming, ProgramAgainstAMinimalWindowProgram) {
                 times[0][2], times[1][2], times[1][2] / times[0][2]);
 }
 
-// A path CTest hands over, as Wine sees it: the Unix root is drive Z:.
-std::wstring WindowsPath(const char* unixPath) {
-    std::wstring path = L"Z:" + tolvane::win32::Widen(unixPath);
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    return path;
-}
-
 } // namespace
-
-int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s TOLVANE_EXE MINIMAL_WINDOW_EXE\n", argv[0]);
-        return 2;
-    }
-    programPath = WindowsPath(argv[1]);
-    minimalWindowPath = WindowsPath(argv[2]);
-    return RUN_ALL_TESTS();
-}

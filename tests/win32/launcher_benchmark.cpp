@@ -39,8 +39,9 @@ double CpuMs() {
 } // namespace
 
 int main() {
-    WNDCLASSW windowClass{0,       RecordLatency, 0,       0,       nullptr,
-                          nullptr, nullptr,       nullptr, nullptr, L"TolvaneLatencyProbe"};
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = RecordLatency;
+    windowClass.lpszClassName = L"TolvaneLatencyProbe";
     RegisterClassW(&windowClass);
     HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
                                   nullptr, nullptr, nullptr);

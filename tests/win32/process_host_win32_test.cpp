@@ -70,8 +70,9 @@ LRESULT CALLBACK RecordArrival(HWND window, UINT msg, WPARAM wParam, LPARAM lPar
 
 // Handled as it arrives, not at the wait's next poll 100 ms later.
 TEST(Win32Launcher, AMessagePostedDuringTheWaitIsHandledAtOnce) {
-    WNDCLASSW windowClass{0,       RecordArrival, 0,       0,       nullptr,
-                          nullptr, nullptr,       nullptr, nullptr, L"TolvaneLauncherProbe"};
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = RecordArrival;
+    windowClass.lpszClassName = L"TolvaneLauncherProbe";
     RegisterClassW(&windowClass);
     HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
                                   nullptr, nullptr, nullptr);
