@@ -5,46 +5,37 @@
 
 #include <objbase.h>
 
-#include <optional>
 #include <thread>
+#include <utility>
 
 namespace tolvane {
 namespace {
 
-TEST(Win32OsQuery, TheVersionAgreesWithTheOlderCallAndWmiNamesOneSystem) {
+// The WMI query runs on a fresh thread in no apartment, or in the caller's own of either model;
+// then COM is asked for that model again: S_OK means the query left COM uninitialised, S_FALSE
+// that the caller's apartment is still there.
+TEST(Win32OsQuery, TheVersionAgreesWmiNamesOneSystemAndComIsLeftAsFound) {
     const OsVersionNumbers numbers = Win32VersionQuery().Read();
     EXPECT_EQ(numbers.PlatformId, kPlatformWin32Nt);
     EXPECT_EQ(numbers.MajorVersion, LOBYTE(LOWORD(GetVersion())));
-    const SkuReading reading = WmiSkuQuery().ReadOperatingSystemSkus();
-    ASSERT_TRUE(reading.Succeeded) << reading.Failure;
-    ASSERT_EQ(reading.Values.size(), 1u);
-    EXPECT_GE(reading.Values[0], 0);
-}
-
-// Runs the query on a fresh thread, in the caller's apartment if it has one, then asks COM for
-// the probe's model there: S_OK means COM was left uninitialised, S_FALSE that it still is.
-HRESULT ProbeAfterQuery(std::optional<DWORD> callersModel, DWORD probeModel) {
-    HRESULT probe = E_FAIL;
-    std::thread([&] {
-        if (callersModel) {
-            CoInitializeEx(nullptr, *callersModel);
-        }
-        EXPECT_TRUE(WmiSkuQuery().ReadOperatingSystemSkus().Succeeded);
-        probe = CoInitializeEx(nullptr, probeModel);
-        if (SUCCEEDED(probe)) {
-            CoUninitialize();
-        }
-        if (callersModel) {
-            CoUninitialize();
-        }
-    }).join();
-    return probe;
-}
-
-TEST(Win32OsQuery, TheWmiQueryLeavesTheThreadsComAsItFoundIt) {
-    EXPECT_EQ(ProbeAfterQuery(std::nullopt, COINIT_APARTMENTTHREADED), S_OK);
-    EXPECT_EQ(ProbeAfterQuery(COINIT_APARTMENTTHREADED, COINIT_APARTMENTTHREADED), S_FALSE);
-    EXPECT_EQ(ProbeAfterQuery(COINIT_MULTITHREADED, COINIT_MULTITHREADED), S_FALSE);
+    for (const auto& [callers, expected] : {std::pair{-1, S_OK},
+                                            {COINIT_APARTMENTTHREADED, S_FALSE},
+                                            {COINIT_MULTITHREADED, S_FALSE}}) {
+        std::thread([&] {
+            if (callers >= 0) {
+                CoInitializeEx(nullptr, static_cast<DWORD>(callers));
+            }
+            const SkuReading reading = WmiSkuQuery().ReadOperatingSystemSkus();
+            EXPECT_TRUE(reading.Succeeded && reading.Values.size() == 1) << reading.Failure;
+            const HRESULT probe =
+                CoInitializeEx(nullptr, callers >= 0 ? static_cast<DWORD>(callers)
+                                                     : DWORD{COINIT_APARTMENTTHREADED});
+            EXPECT_EQ(probe, expected) << callers;
+            for (int apartments = SUCCEEDED(probe) + (callers >= 0); apartments > 0; --apartments) {
+                CoUninitialize();
+            }
+        }).join();
+    }
 }
 
 } // namespace

@@ -14,7 +14,7 @@ using namespace testing;
 
 // The stand-in, not a builtin, runs and journals the command line as composed. 259 is an exit
 // code like any other, not a reason to wait on, and no wait is shorter than one cycle.
-TEST(Win32Launcher, TheToolFromTheSystemFolderRunsAndItsExitCodeComesBack) {
+TEST(Win32Launcher, ToolsFromTheSystemFolderAndBatchFilesRunAndTheirExitCodesComeBack) {
     StandInJournal journal(L"0 1 3 259 0xFFFFFFFF 0x80000000");
     Win32ProcessHost host;
     std::string message = "untouched";
@@ -29,6 +29,13 @@ TEST(Win32Launcher, TheToolFromTheSystemFolderRunsAndItsExitCodeComesBack) {
     }
     EXPECT_EQ(message, "untouched");
     EXPECT_EQ(journal.Text(), lines);
+
+    // A batch file in a folder with blanks runs through the interpreter.
+    TempFolder folder;
+    ASSERT_TRUE(WriteBytes(folder / L"check.bat", "@echo off\r\nexit 3\r\n"));
+    EXPECT_TRUE(RunProcessAndWait(host, Narrow((folder / L"check.bat").wstring()), 1, message,
+                                  kScanTimeoutMs));
+    EXPECT_EQ(LastExitCode, 3);
 }
 
 // Wine has a shutdown.exe of its own; the prefix must run the stand-in instead, or a test of the
@@ -49,16 +56,6 @@ TEST(Win32Launcher, DetachedStartsRunTheStandInsAndMissingProgramsAreReported) {
     EXPECT_FALSE(RunProcessAndWait(host, "nosuchtool_tolvane C:", 1, message, kScanTimeoutMs));
     EXPECT_EQ(message, error);
     EXPECT_EQ(LastExitCode, 42);
-}
-
-TEST(Win32Launcher, ABatchFileInAFolderWithBlanksRunsThroughTheInterpreter) {
-    TempFolder folder;
-    ASSERT_TRUE(WriteBytes(folder / L"check.bat", "@echo off\r\nexit 3\r\n"));
-    Win32ProcessHost host;
-    std::string message;
-    EXPECT_TRUE(RunProcessAndWait(host, Narrow((folder / L"check.bat").wstring()), 1, message,
-                                  kScanTimeoutMs));
-    EXPECT_EQ(LastExitCode, 3);
 }
 
 DWORD handledAt = 0;

@@ -61,6 +61,7 @@ TEST_F(Win32TextFileWriterTest, WhatCannotBeWrittenIsRefusedAndLeftAsItWas) {
     }
     EXPECT_EQ(Read(), "old log\r\n");
     EXPECT_EQ(Entries(), 2u);
+    fs::permissions(folder / L"run.txt", fs::perms::owner_write, fs::perm_options::add);
 }
 
 TEST_F(Win32TextFileWriterTest, AWriteFailingHalfWayLeavesTheOldFileByteForByte) {
@@ -119,6 +120,11 @@ TEST_F(Win32TextFileWriterTest, RelativeAndOverlongPathsReachTheirFiles) {
     EXPECT_TRUE(writer.SaveTextToFile(target, "a", true));
     EXPECT_TRUE(writer.SaveTextToFile(target, "b", false));
     EXPECT_EQ(ReadBytes(L"\\\\?\\" + (deep / L"run.txt").wstring()), "a\r\nb\r\n");
+    // The library's removal stops at MAX_PATH.
+    DeleteFileW((L"\\\\?\\" + (deep / L"run.txt").wstring()).c_str());
+    for (; deep != folder.Path(); deep = deep.parent_path()) {
+        RemoveDirectoryW((L"\\\\?\\" + deep.wstring()).c_str());
+    }
 }
 
 } // namespace

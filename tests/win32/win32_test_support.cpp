@@ -10,23 +10,6 @@
 namespace tolvane::testing {
 namespace {
 
-// The library's removal stops at MAX_PATH; this one takes long paths and read-only entries.
-void RemoveTree(const std::wstring& path) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
-    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
-        const std::wstring name = found.cFileName;
-        const std::wstring entry = path + L"\\" + name;
-        if (name != L"." && name != L"..") {
-            SetFileAttributesW(entry.c_str(), FILE_ATTRIBUTE_NORMAL);
-            RemoveTree(entry);
-            DeleteFileW(entry.c_str());
-        }
-    }
-    FindClose(search);
-    RemoveDirectoryW(path.c_str());
-}
-
 BOOL CALLBACK CollectWindow(HWND window, LPARAM found) {
     reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
     return TRUE;
@@ -44,11 +27,13 @@ TempFolder::TempFolder() {
 
 TempFolder::~TempFolder() {
     // A program that has just ended may hold its image for a moment.
-    const std::wstring whole = L"\\\\?\\" + path_.wstring();
-    WaitUntil([&whole] {
-        RemoveTree(whole);
-        return GetFileAttributesW(whole.c_str()) == INVALID_FILE_ATTRIBUTES;
-    });
+    WaitUntil(
+        [this] {
+            std::error_code error;
+            fs::remove_all(path_, error);
+            return !error;
+        },
+        std::chrono::seconds(5));
 }
 
 std::string ReadBytes(const fs::path& file) {

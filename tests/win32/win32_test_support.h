@@ -49,14 +49,14 @@ bool WaitUntil(const std::function<bool()>& condition,
 // UTF-16 to UTF-8, or to CP_ACP, the code page of the program's files.
 std::string Narrow(const std::wstring& text, UINT codePage = CP_UTF8);
 
-// For this process and the programs it starts: an empty value removes the variable.
+// For this process and the programs it starts; an empty value removes the variable.
 [[nodiscard]] Undo SetVariable(const std::wstring& name, const std::wstring& value);
 [[nodiscard]] Undo ChangeFolder(const fs::path& folder);
 // Wine reports this Windows version ("win10") to the programs of this file name it starts.
 [[nodiscard]] Undo ReportWindowsVersion(const std::wstring& program, const std::wstring& version);
 
-// The journal in which the stand-in system tools record their command lines, and the variables
-// that script them: the exit codes they return in turn and how long each one runs.
+// The journal of the stand-in system tools, which record their command lines there, and the
+// variables that script them: the exit codes they return in turn and how long each one runs.
 class StandInJournal {
 public:
     explicit StandInJournal(const std::wstring& codes = L"", const std::wstring& delayMs = L"");
@@ -78,8 +78,7 @@ void PressKey(WPARAM key, HWND target = GetFocus());
 // Sends with a time limit, so a stuck window fails a test instead of hanging it; -1 when no
 // answer came. The messages used here reach other processes too.
 LRESULT SendBriefly(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
-// A window's text (an edit box's content, not its caption).
-std::string TextOf(HWND window, UINT codePage = CP_UTF8);
+std::string TextOf(HWND window, UINT codePage = CP_UTF8); // an edit box's content too
 std::vector<std::string> ListItems(HWND comboBox);
 // A process's top-level windows with this caption, hidden ones too.
 std::vector<HWND> TopLevelWindows(DWORD processId, const std::wstring& caption);
