@@ -1,85 +1,157 @@
 #include "win32_test_support.h"
 
-#include <vector>
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "platform/message_loop_win32.h"
 
 namespace tolvane::testing {
+namespace {
 
-ScopedVariable::ScopedVariable(const wchar_t* name, const std::wstring& value) : name_(name) {
-    wchar_t buffer[4096];
-    const DWORD length = GetEnvironmentVariableW(name, buffer, 4096);
-    hadValue_ = length > 0 && length < 4096;
-    if (hadValue_) {
-        previous_.assign(buffer, length);
-    }
-    SetEnvironmentVariableW(name, value.c_str());
+BOOL CALLBACK CollectWindow(HWND window, LPARAM found) {
+    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    return TRUE;
 }
 
-ScopedVariable::~ScopedVariable() {
-    SetEnvironmentVariableW(name_.c_str(), hadValue_ ? previous_.c_str() : nullptr);
-}
+} // namespace
 
-TempFolder::TempFolder(const std::wstring& name) {
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    path_ = std::wstring(temp) + L"tolvane-" + name + L"-" + std::to_wstring(GetCurrentProcessId());
-    RemoveTree(path_);
-    CreateDirectoryW(path_.c_str(), nullptr);
+TempFolder::TempFolder() {
+    static int made = 0;
+    path_ = fs::temp_directory_path() /
+            (L"Tolvane test " + std::to_wstring(GetCurrentProcessId()) + L"-" +
+             std::to_wstring(++made) + L" " + std::to_wstring(GetTickCount64()));
+    fs::create_directories(path_);
 }
 
 TempFolder::~TempFolder() {
-    RemoveTree(path_);
+    // A program that has just ended may hold its image for a moment.
+    WaitUntil(
+        [this] {
+            std::error_code error;
+            fs::remove_all(path_, error);
+            return !error;
+        },
+        std::chrono::seconds(5));
 }
 
-void RemoveTree(const std::wstring& path) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") {
-                continue;
-            }
-            const std::wstring child = path + L"\\" + name;
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child);
-            } else {
-                DeleteFileW(child.c_str());
-            }
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryW(path.c_str());
+std::string ReadBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::string ReadFileBytes(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return {};
+bool WriteBytes(const fs::path& file, const std::string& bytes) {
+    return static_cast<bool>(std::ofstream(file, std::ios::binary) << bytes);
+}
+
+bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds patience) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    std::string bytes;
-    char chunk[65536];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0) {
-        bytes.append(chunk, got);
-    }
-    CloseHandle(file);
+    return true;
+}
+
+std::string Narrow(const std::wstring& text, UINT codePage) {
+    const int length = static_cast<int>(text.size());
+    std::string bytes(
+        WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr), '\0');
+    WideCharToMultiByte(codePage, 0, text.data(), length, bytes.data(),
+                        static_cast<int>(bytes.size()), nullptr, nullptr);
     return bytes;
 }
 
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
+Undo SetVariable(const std::wstring& name, const std::wstring& value) {
+    std::wstring previous(GetEnvironmentVariableW(name.c_str(), nullptr, 0), L'\0');
+    const bool had = GetEnvironmentVariableW(name.c_str(), previous.data(),
+                                             static_cast<DWORD>(previous.size())) > 0;
+    SetEnvironmentVariableW(name.c_str(), value.empty() ? nullptr : value.c_str());
+    return Undo([=] { SetEnvironmentVariableW(name.c_str(), had ? previous.c_str() : nullptr); });
+}
+
+Undo ChangeFolder(const fs::path& folder) {
+    const fs::path previous = fs::current_path();
+    fs::current_path(folder);
+    return Undo([previous] { SetCurrentDirectoryW(previous.c_str()); });
+}
+
+Undo ReportWindowsVersion(const std::wstring& program, const std::wstring& version) {
+    const std::wstring key = L"Software\\Wine\\AppDefaults\\" + program;
+    RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Version", REG_SZ, version.c_str(),
+                    static_cast<DWORD>((version.size() + 1) * sizeof(wchar_t)));
+    return Undo([key] { RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str()); });
+}
+
+StandInJournal::StandInJournal(const std::wstring& codes, const std::wstring& delayMs)
+    : journal_(SetVariable(L"TOLVANE_STANDIN_JOURNAL", (folder_ / L"journal.txt").wstring())),
+      codes_(SetVariable(L"TOLVANE_STANDIN_CODES", codes)),
+      delay_(SetVariable(L"TOLVANE_STANDIN_DELAY_MS", delayMs)) {}
+
+std::string StandInJournal::WaitForLines(size_t count) const {
+    std::string text;
+    WaitUntil([&] {
+        text = Text();
+        return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) >= count;
+    });
+    return text;
+}
+
+void Pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        win32::DispatchWindowMessage(message);
     }
-    DWORD written = 0;
-    const BOOL ok =
-        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    return ok && written == bytes.size();
+}
+
+void PressKey(WPARAM key, HWND target) {
+    MSG message{target, WM_KEYDOWN, key, 1, GetTickCount(), {}};
+    win32::DispatchWindowMessage(message);
+    message.message = WM_KEYUP;
+    message.lParam = static_cast<LPARAM>(0xC0000001u);
+    win32::DispatchWindowMessage(message);
+    Pump();
+}
+
+LRESULT SendBriefly(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result)
+               ? static_cast<LRESULT>(result)
+               : -1;
+}
+
+std::string TextOf(HWND window, UINT codePage) {
+    std::wstring text(std::max<LRESULT>(SendBriefly(window, WM_GETTEXTLENGTH) + 1, 1), L'\0');
+    text.resize(std::max<LRESULT>(
+        SendBriefly(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())), 0));
+    return Narrow(text, codePage);
+}
+
+std::vector<std::string> ListItems(HWND comboBox) {
+    std::vector<std::string> items;
+    for (WPARAM index = 0; static_cast<LRESULT>(index) < SendBriefly(comboBox, CB_GETCOUNT);
+         ++index) {
+        std::wstring item(SendBriefly(comboBox, CB_GETLBTEXTLEN, index) + 1, L'\0');
+        SendBriefly(comboBox, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(item.data()));
+        items.push_back(Narrow(item.c_str()));
+    }
+    return items;
+}
+
+std::vector<HWND> TopLevelWindows(DWORD processId, const std::wstring& caption) {
+    std::vector<HWND> windows;
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    std::erase_if(windows, [&](HWND window) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        std::wstring text(512, L'\0');
+        text.resize(GetWindowTextW(window, text.data(), 512));
+        return owner != processId || text != caption;
+    });
+    return windows;
 }
 
 } // namespace tolvane::testing

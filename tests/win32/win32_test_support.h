@@ -1,42 +1,86 @@
 #pragma once
 
+// What the Win32 tests, the end-to-end tests and the benchmark share.
 #include <windows.h>
 
+#include <chrono>
+#include <filesystem>
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tolvane::testing {
 
-// Sets an environment variable for the stand-in tools this process starts, and restores the
-// previous value when it goes out of scope.
-class ScopedVariable {
+namespace fs = std::filesystem;
+
+// Runs its step when the scope ends, however a test ends.
+class Undo {
 public:
-    ScopedVariable(const wchar_t* name, const std::wstring& value);
-    ~ScopedVariable();
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
+    explicit Undo(std::function<void()> step) : step_(std::move(step)) {}
+    ~Undo() { step_(); }
+    Undo(const Undo&) = delete;
+    Undo& operator=(const Undo&) = delete;
 
 private:
-    std::wstring name_;
-    std::wstring previous_;
-    bool hadValue_ = false;
+    std::function<void()> step_;
 };
 
-// A fresh, empty folder under the system's temporary folder, removed with everything in it.
+// A fresh folder under the temporary folder, removed with all it holds. Its name has blanks and
+// is unique across runs too: Wine hands out the same process ids each run, and a save dialog
+// remembers the last folder it showed.
 class TempFolder {
 public:
-    explicit TempFolder(const std::wstring& name);
+    TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
-    const std::wstring& Path() const { return path_; }
-    std::wstring File(const std::wstring& name) const { return path_ + L"\\" + name; }
+    const fs::path& Path() const { return path_; }
+    fs::path operator/(const fs::path& name) const { return path_ / name; }
 
 private:
-    std::wstring path_;
+    fs::path path_;
 };
 
-std::string ReadFileBytes(const std::wstring& path);
-bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
-void RemoveTree(const std::wstring& path);
+std::string ReadBytes(const fs::path& file); // empty when it cannot be read
+bool WriteBytes(const fs::path& file, const std::string& bytes);
+bool WaitUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds patience = std::chrono::seconds(15));
+// UTF-16 to UTF-8, or to CP_ACP, the code page of the program's files.
+std::string Narrow(const std::wstring& text, UINT codePage = CP_UTF8);
+
+// For this process and the programs it starts; an empty value removes the variable.
+[[nodiscard]] Undo SetVariable(const std::wstring& name, const std::wstring& value);
+[[nodiscard]] Undo ChangeFolder(const fs::path& folder);
+// Wine reports this Windows version ("win10") to the programs of this file name it starts.
+[[nodiscard]] Undo ReportWindowsVersion(const std::wstring& program, const std::wstring& version);
+
+// The journal of the stand-in system tools, which record their command lines there, and the
+// variables that script them: the exit codes they return in turn and how long each one runs.
+class StandInJournal {
+public:
+    explicit StandInJournal(const std::wstring& codes = L"", const std::wstring& delayMs = L"");
+    std::string Text() const { return ReadBytes(folder_ / L"journal.txt"); }
+    // Polls until the journal holds this many lines, for tools nobody waits for.
+    std::string WaitForLines(size_t count) const;
+
+private:
+    TempFolder folder_;
+    Undo journal_;
+    Undo codes_;
+    Undo delay_;
+};
+
+// The thread's pending messages, and a key pressed and released, handed over as the program's
+// own loop does (dialog keys included).
+void Pump();
+void PressKey(WPARAM key, HWND target = GetFocus());
+// Sends with a time limit, so a stuck window fails a test instead of hanging it; -1 when no
+// answer came. The messages used here reach other processes too.
+LRESULT SendBriefly(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+std::string TextOf(HWND window, UINT codePage = CP_UTF8); // an edit box's content too
+std::vector<std::string> ListItems(HWND comboBox);
+// A process's top-level windows with this caption, hidden ones too.
+std::vector<HWND> TopLevelWindows(DWORD processId, const std::wstring& caption);
 
 } // namespace tolvane::testing

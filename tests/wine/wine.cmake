@@ -1,14 +1,11 @@
-# Tests of the Windows build run under Wine in a private prefix inside the build folder, never in
-# the user's own prefix. The prefix is made (once) and given the stand-in system tools by the
-# wine_prefix fixture that every Wine test requires.
+# Tests of the Windows build run under Wine in a private prefix in the build folder, made once and
+# given the stand-in system tools by the fixture every Wine test requires.
 set(TOLVANE_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh @ONLY
                FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                 WORLD_READ WORLD_EXECUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
 
-# The prefix is a 64-bit one; a 32-bit build's programs run there under WoW64, which sends their
-# uses of system32 to syswow64.
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(TOLVANE_WINE_SYSTEM_FOLDER syswow64)
 else()
