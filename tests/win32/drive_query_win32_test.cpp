@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "sysinfo/drive_information.h"
 #include "win32_test_support.h"
 
@@ -15,6 +17,10 @@ using namespace testing;
 // as a test machine's does. A letter without a target answers nothing.
 TEST(Win32DriveQuery, TheQueriesOfADriveAgreeAndAMissingDriveAnswersNothing) {
     Win32DriveQuery query;
+    const std::vector<std::string> roots = query.LogicalDriveRoots();
+    for (const char* root : {"C:\\", "T:\\", "Z:\\"}) {
+        EXPECT_NE(std::find(roots.begin(), roots.end(), root), roots.end()) << root;
+    }
     for (const std::string root : {"C:\\", "Z:\\"}) {
         const std::optional<VolumeDetails> volume = query.VolumeInformation(root);
         const std::optional<DiskSpace> space = query.FreeSpaceEx(root);
