@@ -24,6 +24,12 @@
 // it was asked.
 namespace tolvane::testing {
 
+template <typename T> T Take(std::deque<T>& script) {
+    T front = std::move(script.front());
+    script.pop_front();
+    return front;
+}
+
 // Answers from a script (OK or Yes when it runs dry) and keeps every box it showed.
 class FakeMessageBox : public MessageBoxService {
 public:
@@ -41,12 +47,9 @@ public:
         if (OnShow) {
             OnShow();
         }
-        if (Answers.empty()) {
-            return buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok;
-        }
-        const MessageAnswer answer = Answers.front();
-        Answers.pop_front();
-        return answer;
+        return Answers.empty() ? (buttons == MessageButtons::YesNo ? MessageAnswer::Yes
+                                                                    : MessageAnswer::Ok)
+                               : Take(Answers);
     }
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
@@ -114,8 +117,7 @@ public:
         if (Answers.empty()) {
             return SaveDialogOutcome::Cancelled;
         }
-        const Answer answer = Answers.front();
-        Answers.pop_front();
+        const Answer answer = Take(Answers);
         if (answer.Outcome == SaveDialogOutcome::Chosen) {
             chosenPath = answer.Path;
         }
@@ -149,11 +151,7 @@ public:
     std::unique_ptr<StartedProcess> Start(const std::string& commandLine, std::int32_t windowStyle,
                                           std::string& error) override {
         ++StartAttempts;
-        Script script;
-        if (!Scripts.empty()) {
-            script = Scripts.front();
-            Scripts.pop_front();
-        }
+        const Script script = Scripts.empty() ? Script{} : Take(Scripts);
         if (script.StartFails) {
             error = StartError + " (" + std::to_string(StartAttempts) + ")";
             return nullptr;
@@ -174,9 +172,7 @@ public:
     }
     void PumpEvents() override {
         ++Pumps;
-        if (DuringWait) {
-            DuringWait();
-        }
+        Event();
     }
     void Pause(std::uint32_t milliseconds) override {
         if (milliseconds == kPollPauseMs) {
@@ -185,13 +181,16 @@ public:
         }
         Tick += milliseconds;
         LongPauses.push_back(milliseconds);
-        if (DuringWait) {
-            DuringWait();
-        }
+        Event();
     }
     std::uint32_t TickMs() override { return Tick; }
 
 private:
+    void Event() {
+        if (DuringWait) {
+            DuringWait();
+        }
+    }
     class Watched_ : public WatchedProcess {
     public:
         explicit Watched_(Script script) : script_(script) {}
@@ -252,30 +251,21 @@ public:
 
     std::vector<std::string> LogicalDriveRoots() override {
         std::vector<std::string> roots;
-        for (const auto& [root, disk] : Disks) {
-            roots.push_back(root);
-        }
+        std::transform(Disks.begin(), Disks.end(), std::back_inserter(roots),
+                       [](const auto& disk) { return disk.first; });
         return roots;
     }
     std::int32_t DriveType(const std::string& root) override {
-        Calls.push_back("type " + root);
-        const auto disk = Disks.find(root);
-        return disk == Disks.end() ? 1 : disk->second.Type;
+        return Ask("type ", root).Type;
     }
     std::optional<DiskSpace> FreeSpaceEx(const std::string& root) override {
-        Calls.push_back("spaceEx " + root);
-        const auto disk = Disks.find(root);
-        return disk == Disks.end() ? std::nullopt : disk->second.Space;
+        return Ask("spaceEx ", root).Space;
     }
     std::optional<ClusterCounts> FreeSpaceClusters(const std::string& root) override {
-        Calls.push_back("clusters " + root);
-        const auto disk = Disks.find(root);
-        return disk == Disks.end() ? std::nullopt : disk->second.Clusters;
+        return Ask("clusters ", root).Clusters;
     }
     std::optional<VolumeDetails> VolumeInformation(const std::string& root) override {
-        Calls.push_back("volume " + root);
-        const auto disk = Disks.find(root);
-        return disk == Disks.end() ? std::nullopt : disk->second.Volume;
+        return Ask("volume ", root).Volume;
     }
     bool ChangeVolumeLabel(const std::string&, const std::optional<std::string>&) override {
         return false;
@@ -286,6 +276,15 @@ public:
     }
     std::string CurrentDirectory() override { return CurrentDir; }
     NumberSeparators Separators() override { return Locale; }
+
+private:
+    // A root not listed has no target: type 1, and nothing to read.
+    const Disk& Ask(const std::string& query, const std::string& root) {
+        static const Disk missing{1, {}, {}, {}};
+        Calls.push_back(query + root);
+        const auto disk = Disks.find(root);
+        return disk == Disks.end() ? missing : disk->second;
+    }
 };
 
 class FakeVersionQuery : public VersionQuery {

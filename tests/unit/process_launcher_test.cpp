@@ -10,8 +10,9 @@ namespace {
 class RunProcessAndWaitTest : public ::testing::Test {
 protected:
     void SetUp() override { LastExitCode = 77; }
-    bool Run(std::int32_t timeoutMs = kScanTimeoutMs, const std::function<bool()>& giveUp = {}) {
-        return RunProcessAndWait(host, "chkdsk C:", 1, message, timeoutMs, giveUp);
+    // The start retried after a failure is checked with the scan run, which decides on giving up.
+    bool Run(std::int32_t timeoutMs = kScanTimeoutMs) {
+        return RunProcessAndWait(host, "chkdsk C:", 1, message, timeoutMs);
     }
     testing::FakeProcessHost host;
     std::string message = "untouched";
@@ -57,23 +58,6 @@ TEST_F(RunProcessAndWaitTest, TimeOutsAreHonouredExactlyAndAcrossTheTickWrap) {
         EXPECT_FALSE(Run(450));
         EXPECT_EQ(host.Tick - 0xFFFFFFF0u, 500u);
     }
-}
-
-TEST_F(RunProcessAndWaitTest, AFailedStartIsTriedOnceMoreAfterASecond) {
-    host.Scripts = {{0, 0, true}, {2, 0}};
-    EXPECT_TRUE(Run());
-    EXPECT_EQ(LastExitCode, 2);
-    EXPECT_EQ(host.LongPauses, std::vector<std::uint32_t>{1000});
-    EXPECT_EQ(message, "untouched");
-
-    host.Scripts = {{0, 0, true}, {0, 0, true}};
-    EXPECT_FALSE(Run());
-    EXPECT_EQ(message, "The system cannot find the file specified. (4)"); // the second reason
-    EXPECT_EQ(LastExitCode, 2);
-    host.Scripts = {{0, 0, true}, {5, 0}};
-    EXPECT_FALSE(Run(kScanTimeoutMs, [] { return true; }));
-    EXPECT_EQ(host.StartAttempts, 5); // given up: no second start
-    EXPECT_EQ(message, "The system cannot find the file specified. (5)");
 }
 
 TEST_F(RunProcessAndWaitTest, AProcessThatCannotBeOpenedKeepsTheLastExitCode) {

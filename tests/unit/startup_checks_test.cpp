@@ -1,4 +1,5 @@
 #include "app/startup_checks.h"
+#include "sysinfo/os_version.h"
 
 #include <gtest/gtest.h>
 
@@ -67,6 +68,51 @@ TEST_F(StartupChecksTest, OutsideTheNtFamilyTheRefusalIsTheOnlyStep) {
     EXPECT_TRUE(Load().Refused) << "no os variable at all";
     EXPECT_FALSE(model.ScanReEvalEnabled());
     EXPECT_EQ(sku.Reads, 0);
+}
+
+using testing::FakeEnvironment;
+using testing::FakeSkuQuery;
+using testing::FakeVersionQuery;
+
+TEST(IsNTFamily, OnlyTheExactValueOfOsCounts) {
+    for (const char* value : {"Windows_NT", "WINDOWS_NT", "Windows_NT ", ""}) {
+        FakeEnvironment environment;
+        environment.Values["os"] = value;
+        EXPECT_EQ(IsNTFamily(environment), std::string(value) == "Windows_NT") << value;
+    }
+    FakeEnvironment other; // the name is looked up as "os"
+    other.Values["OS"] = "Windows_NT";
+    EXPECT_FALSE(IsNTFamily(other));
+}
+
+TEST(VistaCheck, VersionsAndEditions) {
+    const struct {
+        std::uint32_t Platform;
+        std::uint32_t Major;
+        std::vector<std::int32_t> Skus;
+        bool Vista;
+        const char* Edition;
+        int WmiReads;
+    } rows[] = {
+        {2, 6, {7}, true, "Unknown ?", 1},
+        {2, 6, {}, true, "Unknown ?", 1},       // no instance gives 0
+        {2, 6, {1, 16}, true, "Business N", 1}, // the instance met last decides
+        {2, 6, {16, 1}, true, "Ultimate", 1},
+        {2, 5, {1}, false, "", 0},
+        {1, 6, {1}, false, "", 0}, // not NT: nothing is looked at
+        {0, 0, {1}, false, "", 0}, // the version query failed
+    };
+    for (const auto& row : rows) {
+        FakeVersionQuery version;
+        version.Numbers = {row.Platform, row.Major};
+        FakeSkuQuery sku;
+        sku.Reading.Values = row.Skus;
+        const std::optional<clsVistaCheck> check = clsVistaCheck::Create(version, sku);
+        ASSERT_TRUE(check.has_value());
+        EXPECT_EQ(check->IsThisVista, row.Vista) << row.Platform << " " << row.Major;
+        EXPECT_EQ(check->VistaCheckSKU, row.Edition) << row.Platform << " " << row.Major;
+        EXPECT_EQ(sku.Reads, row.WmiReads) << row.Platform << " " << row.Major;
+    }
 }
 
 } // namespace

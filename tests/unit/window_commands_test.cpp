@@ -1,0 +1,211 @@
+#include "boot/boot_schedule.h"
+#include "log/save_log.h"
+#include "scan/debug_mode.h"
+
+#include "fakes.h"
+
+// Save Log and auto-save, Debug Mode and the next-boot buttons, through the window model.
+namespace tolvane {
+namespace {
+
+using Started = std::vector<std::pair<std::string, std::int32_t>>;
+constexpr std::int32_t kHidden = 0;
+constexpr const char* kBatchPath = "C:\\Tools\\errorlevel_check.bat";
+
+class CommandsTest : public testing::ModelFixture {
+protected:
+    CommandsTest() {
+        model.SetDriveEntry(1, "c: [SYSTEM]");
+        for (int number = 2; number <= 5; ++number) {
+            model.SetDriveEntry(number, std::string(1, static_cast<char>('b' + number)) + ":");
+        }
+        AppendPassStart(model.Log(), "chkdsk C: /X", clock);
+        AppendPassEnd(model.Log(), 0, ScanMode::ScanFix, clock);
+    }
+    void Choose(const std::string& path) {
+        dialog.Answers.push_back({SaveDialogOutcome::Chosen, path});
+    }
+};
+
+TEST_F(CommandsTest, DialogIsPreparedTheSameWayEachTime) {
+    Choose("D:\\logs\\bench.txt");
+    model.PressSaveLog();
+    ASSERT_EQ(dialog.Requests.size(), 1u);
+    EXPECT_EQ(dialog.Requests[0].InitialFolder, "C:\\Tools");
+    EXPECT_FALSE(dialog.Requests[0].Classic);
+    ASSERT_EQ(writer.Writes.size(), 1u);
+    EXPECT_EQ(writer.Writes[0].Path, "D:\\logs\\bench.txt");
+    EXPECT_EQ(writer.Writes[0].Text, model.Log().Text());
+    EXPECT_TRUE(writer.Writes[0].Overwrite);
+    EXPECT_EQ(model.Settings().LogFilePath, "D:\\logs\\bench.txt");
+    EXPECT_TRUE(messages.Seen.empty());
+}
+
+TEST_F(CommandsTest, OverwriteCancelReopensTheDialogWithTheNameReset) {
+    files.Existing = {"D:\\old.txt"};
+    Choose("D:\\old.txt");
+    Choose("D:\\old.txt");
+    messages.Answers = {MessageAnswer::Cancel, MessageAnswer::Ok};
+    model.PressSaveLog();
+    ASSERT_EQ(dialog.Requests.size(), 2u);
+    EXPECT_EQ(dialog.Requests[1].FileName, "chkdsk_log.txt");
+    ASSERT_EQ(messages.Seen.size(), 2u);
+    EXPECT_EQ(messages.Seen[0].Text, "Overwrite an existing file?");
+    EXPECT_EQ(messages.Seen[0].Buttons, MessageButtons::OkCancel);
+    ASSERT_EQ(writer.Writes.size(), 1u);
+    EXPECT_EQ(writer.Writes[0].Path, "D:\\old.txt");
+}
+
+TEST_F(CommandsTest, AutoSaveSwitchAsksForAFileAndCancelTurnsItOff) {
+    model.SetAutoSaveCheck(1);
+    ASSERT_EQ(messages.Seen.size(), 1u);
+    EXPECT_EQ(messages.Seen[0].Text,
+              "   Select a file name and location.\r\nAuto-save will occur after each entry.");
+    EXPECT_EQ(dialog.Requests.size(), 1u);
+    EXPECT_EQ(model.Settings().AutoSaveCheck, 0);
+    EXPECT_EQ(model.Settings().LogFilePath, "chkdsk_log.txt");
+    EXPECT_TRUE(writer.Writes.empty());
+
+    // Switching off does nothing more.
+    Choose("E:\\run.txt");
+    model.SetAutoSaveCheck(1);
+    EXPECT_EQ(model.Settings().AutoSaveCheck, 1);
+    EXPECT_EQ(writer.Writes.size(), 1u);
+    model.SetAutoSaveCheck(0);
+    EXPECT_EQ(dialog.Requests.size(), 2u);
+    EXPECT_EQ(writer.Writes.size(), 1u);
+}
+
+TEST_F(CommandsTest, PathsWithoutADriveLetterSwitchAutoSaveOffOnlyForNewFiles) {
+    Choose("\\\\server\\share\\new.txt");
+    model.SetAutoSaveCheck(1);
+    EXPECT_EQ(writer.Writes.size(), 1u); // written all the same
+    EXPECT_EQ(model.Settings().AutoSaveCheck, 0);
+
+    Choose("E:\\run.txt");
+    model.SetAutoSaveCheck(1);
+    files.Existing = {"\\\\server\\share\\old.txt"};
+    Choose("\\\\server\\share\\old.txt");
+    messages.Answers = {MessageAnswer::Ok};
+    model.PressSaveLog();
+    EXPECT_EQ(model.Settings().AutoSaveCheck, 1);
+    EXPECT_EQ(model.Settings().LogFilePath, "\\\\server\\share\\old.txt");
+}
+
+TEST_F(CommandsTest, AFailingDialogIsTriedOnceMoreInItsClassicStyle) {
+    dialog.Answers = {{SaveDialogOutcome::Failed, ""}, {SaveDialogOutcome::Chosen, "F:\\pe.txt"}};
+    model.PressSaveLog();
+    ASSERT_EQ(dialog.Requests.size(), 2u);
+    EXPECT_TRUE(dialog.Requests[1].Classic);
+    EXPECT_EQ(writer.Writes.size(), 1u);
+
+    dialog.Answers = {{SaveDialogOutcome::Failed, ""}, {SaveDialogOutcome::Failed, ""}};
+    model.PressSaveLog();
+    EXPECT_EQ(dialog.Requests.size(), 4u);
+    EXPECT_EQ(model.Settings().LogFilePath, "chkdsk_log.txt");
+    EXPECT_EQ(writer.Writes.size(), 1u);
+}
+
+TEST_F(CommandsTest, SchedulesDriveOneAndCheckedDrivesInOrder) {
+    model.PressScanNextBoot();
+    EXPECT_EQ(processes.Detached, (Started{{"chkntfs /c c:", kHidden}}));
+    EXPECT_EQ(model.AutochkPanel(), "Autochk is enabled for drives:  c: ");
+
+    processes.Detached.clear();
+    model.SetDriveCheck(2, 1);
+    model.SetDriveCheck(4, 1);
+    model.SetDriveEntry(4, "c: [SYSTEM]"); // the same drive twice is scheduled twice
+    model.SetDriveEntry(3, "x:");          // unchecked: ignored
+    model.PressScanNextBoot();
+    EXPECT_EQ(processes.Detached, (Started{{"chkntfs /c c:", kHidden},
+                                           {"chkntfs /c d:", kHidden},
+                                           {"chkntfs /c c:", kHidden}}));
+    EXPECT_EQ(model.AutochkPanel(), "Autochk is enabled for drives:  c: d: c: ");
+    EXPECT_TRUE(messages.Seen.empty());
+}
+
+TEST_F(CommandsTest, RemoveSetsThePanelThenCancels) {
+    model.PressScanNextBoot();
+    model.PressUndoBootChk();
+    EXPECT_EQ(processes.Detached.back(),
+              (std::pair<std::string, std::int32_t>{"chkntfs /d", kHidden}));
+    EXPECT_EQ(model.AutochkPanel(), "Autochk:  Not Enabled");
+}
+
+TEST_F(CommandsTest, DebugModeDoesNothing) {
+    files.Existing = {"C:\\Tools\\errorlevel_check.bat"};
+    model.ToggleDebugMode();
+    model.SetDriveCheck(2, 1);
+    model.PressScanNextBoot();
+    model.PressUndoBootChk();
+    EXPECT_TRUE(processes.Detached.empty());
+    EXPECT_EQ(model.AutochkPanel(), "Autochk:  Not Enabled");
+}
+
+TEST_F(CommandsTest, MissingChkntfsIsReportedWhereTheStepsLeaveIt) {
+    const std::string notFound = "Chkntfs.exe not found!  Perhaps you are running under WinPE or "
+                                 "in an another OS where this function is not supported.";
+    model.SetDriveCheck(2, 1);
+    model.SetDriveCheck(3, 1);
+    processes.DetachedFailing = {"chkntfs /c d:"};
+    model.PressScanNextBoot();
+    // c: stays started, e: is never tried, the panel keeps what it said.
+    EXPECT_EQ(processes.Detached,
+              (Started{{"chkntfs /c c:", kHidden}, {"chkntfs /c d:", kHidden}}));
+    EXPECT_EQ(model.AutochkPanel(), "Autochk:  Not Enabled");
+    ASSERT_EQ(messages.Seen.size(), 1u);
+    EXPECT_EQ(messages.Seen[0].Text, notFound);
+    EXPECT_EQ(messages.Seen[0].Buttons, MessageButtons::Ok);
+    EXPECT_EQ(messages.Seen[0].Icon, MessageIcon::None);
+
+    processes.DetachedFailing = {"chkntfs /c c:", "chkntfs /d"};
+    processes.Detached.clear();
+    model.PressScanNextBoot();
+    EXPECT_EQ(processes.Detached.size(), 1u);
+    std::string panelWhenReported;
+    messages.OnShow = [&] { panelWhenReported = model.AutochkPanel(); };
+    model.PressUndoBootChk();
+    EXPECT_EQ(panelWhenReported, "Autochk:  Not Enabled");
+    EXPECT_EQ(messages.Seen.back().Text, notFound);
+}
+
+TEST_F(CommandsTest, FirstSwitchOnCreatesTheBatchFile) {
+    model.ToggleDebugMode();
+    ASSERT_EQ(writer.Writes.size(), 1u);
+    EXPECT_EQ(writer.Writes[0].Path, kBatchPath);
+    EXPECT_TRUE(writer.Writes[0].Overwrite);
+    // The writer adds the final CR LF.
+    EXPECT_EQ(writer.Writes[0].Text,
+              "@echo off & echo hi there! & echo enter a number to return as an exit code: & "
+              "echo hint:  0 = no errors / normal app termination\r\nset /p err=\r\nexit %err%");
+    ASSERT_EQ(messages.Seen.size(), 2u);
+    EXPECT_EQ(messages.Seen[0].Text, "Errorlevel_Check.bat not found.  Creating...");
+    EXPECT_EQ(messages.Seen[1].Text, "                     You've enabled Debug Mode!\r\n"
+                                     "Uses errorlevel_check.bat in the app.path and a msgbox\r\n"
+                                     "      to test exit code handling and application flow.");
+    EXPECT_TRUE(model.Settings().UIMenu_DebugMode);
+}
+
+TEST_F(CommandsTest, AnExistingFileIsUsedUnchangedAndSwitchOffSaysNothing) {
+    files.Existing = {kBatchPath};
+    model.ToggleDebugMode();
+    EXPECT_TRUE(writer.Writes.empty());
+    EXPECT_EQ(messages.Seen.size(), 1u);
+    EXPECT_TRUE(model.Settings().UIMenu_DebugMode);
+    model.ToggleDebugMode();
+    EXPECT_EQ(messages.Seen.size(), 1u);
+    EXPECT_FALSE(model.Settings().UIMenu_DebugMode);
+}
+
+TEST_F(CommandsTest, ReadOnlyFolderLeavesTheModeOff) {
+    writer.Fails = true;
+    model.ToggleDebugMode();
+    ASSERT_EQ(messages.Seen.size(), 2u);
+    EXPECT_EQ(messages.Seen[1].Text, "  Cannot create Errorlevel_Check.bat\r\n"
+                                     "(are you running from read-only media?)\r\n"
+                                     "          Aborting Debug Mode...");
+    EXPECT_FALSE(model.Settings().UIMenu_DebugMode);
+}
+
+} // namespace
+} // namespace tolvane
