@@ -6,6 +6,9 @@
 #include <wbemidl.h>
 
 #include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/win32_util.h"
 
@@ -80,6 +83,34 @@ void AllowImpersonation(IUnknown* object) {
                       RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
 }
 
+// Every instance's OperatingSystemSKU, in the order met; the failed step when one fails.
+std::optional<std::string> ReadSkus(IEnumWbemClassObject* instances,
+                                    std::vector<std::int32_t>& values) {
+    for (;;) {
+        ComPtr<IWbemClassObject> instance;
+        ULONG returned = 0;
+        HRESULT result = instances->Next(kNextInstanceTimeoutMs, 1, instance.Put(), &returned);
+        if (FAILED(result) || result == WBEM_S_TIMEDOUT) {
+            return StepFailure("IEnumWbemClassObject::Next", result);
+        }
+        if (returned == 0) {
+            return std::nullopt;
+        }
+        Variant value;
+        result = instance->Get(L"OperatingSystemSKU", 0, value.Get(), nullptr, nullptr);
+        if (FAILED(result)) {
+            return StepFailure("Get(OperatingSystemSKU)", result);
+        }
+        // A missing value (VT_NULL) or one beyond 32 signed bits fails the conversion.
+        Variant number;
+        result = VariantChangeType(number.Get(), value.Get(), 0, VT_I4);
+        if (FAILED(result)) {
+            return StepFailure("VariantChangeType(OperatingSystemSKU)", result);
+        }
+        values.push_back(static_cast<std::int32_t>(number.Get()->lVal));
+    }
+}
+
 } // namespace
 
 OsVersionNumbers Win32VersionQuery::Read() {
@@ -125,31 +156,9 @@ SkuReading WmiSkuQuery::ReadOperatingSystemSkus() {
         return reading;
     }
     AllowImpersonation(instances.Get());
-    for (;;) {
-        ComPtr<IWbemClassObject> instance;
-        ULONG returned = 0;
-        result = instances->Next(kNextInstanceTimeoutMs, 1, instance.Put(), &returned);
-        if (FAILED(result) || result == WBEM_S_TIMEDOUT) {
-            reading.Failure = StepFailure("IEnumWbemClassObject::Next", result);
-            return reading;
-        }
-        if (returned == 0) {
-            break;
-        }
-        Variant value;
-        result = instance->Get(L"OperatingSystemSKU", 0, value.Get(), nullptr, nullptr);
-        if (FAILED(result)) {
-            reading.Failure = StepFailure("Get(OperatingSystemSKU)", result);
-            return reading;
-        }
-        // A missing value (VT_NULL) or one beyond 32 signed bits fails the conversion.
-        Variant number;
-        result = VariantChangeType(number.Get(), value.Get(), 0, VT_I4);
-        if (FAILED(result)) {
-            reading.Failure = StepFailure("VariantChangeType(OperatingSystemSKU)", result);
-            return reading;
-        }
-        reading.Values.push_back(static_cast<std::int32_t>(number.Get()->lVal));
+    if (std::optional<std::string> failure = ReadSkus(instances.Get(), reading.Values)) {
+        reading.Failure = std::move(*failure);
+        return reading;
     }
     reading.Succeeded = true;
     return reading;
