@@ -1,7 +1,5 @@
 #include "e2e_support.h"
 
-#include <algorithm>
-
 namespace tolvane::e2e {
 namespace {
 
@@ -56,20 +54,12 @@ bool Answer(HWND box, int buttonId) {
     return box != nullptr && WaitUntil([box] { return !IsWindow(box); });
 }
 
-int FindListItem(HWND list, const std::string& beginning) {
-    const std::vector<std::string> items = ListItems(list);
-    const auto found = std::find_if(items.begin(), items.end(), [&](const std::string& item) {
-        return item.starts_with(beginning);
-    });
-    return found != items.end() ? static_cast<int>(found - items.begin()) : -1;
-}
-
-bool ChooseListItem(HWND list, const std::string& beginning) {
-    const int index = FindListItem(list, beginning);
-    SendBriefly(list, CB_SETCURSEL, index);
+bool ChooseListItem(HWND list, const std::wstring& beginning) {
+    const LRESULT index = SendBriefly(list, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                                      reinterpret_cast<LPARAM>(beginning.c_str()));
     SendBriefly(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE),
                 reinterpret_cast<LPARAM>(list));
-    return index >= 0 && SendBriefly(list, CB_GETCURSEL) == index;
+    return index >= 0;
 }
 
 bool PressAltAnd(HWND window, WORD key, WORD next) {

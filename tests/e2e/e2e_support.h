@@ -42,10 +42,9 @@ inline std::string MessageText(HWND box) {
 }
 // Presses the box's button and waits until the box has gone.
 bool Answer(HWND box, int buttonId = IDOK);
-// The first item that begins with the text, or -1; chosen as a user does: the selection, then
-// the notification to the list's parent.
-int FindListItem(HWND list, const std::string& beginning);
-bool ChooseListItem(HWND list, const std::string& beginning);
+// Chooses the first item that begins with the text as a user does: the selection, then the
+// notification to the list's parent.
+bool ChooseListItem(HWND list, const std::wstring& beginning);
 // Brings the window's top-level window to the front and types Alt+key, then the next key.
 bool PressAltAnd(HWND window, WORD key, WORD next = 0);
 // Copies tolvane.exe alone into the folder: a program folder with nothing beside the program.

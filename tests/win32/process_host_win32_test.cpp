@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
+#include <cstdio>
 
 #include "platform/win32_util.h"
 #include "win32_test_support.h"
@@ -58,34 +58,32 @@ TEST(Win32Launcher, DetachedStartsRunTheStandInsAndMissingProgramsAreReported) {
     EXPECT_EQ(LastExitCode, 42);
 }
 
-DWORD handledAt = 0;
-
-LRESULT CALLBACK RecordArrival(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
-    handledAt = msg == WM_APP ? GetTickCount() : handledAt;
-    return DefWindowProcW(window, msg, wParam, lParam);
-}
-
-// Handled as it arrives, not at the wait's next poll 100 ms later.
-TEST(Win32Launcher, AMessagePostedDuringTheWaitIsHandledAtOnce) {
-    WNDCLASSW windowClass{};
-    windowClass.lpfnWndProc = RecordArrival;
-    windowClass.lpszClassName = L"TolvaneLauncherProbe";
-    RegisterClassW(&windowClass);
-    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                  nullptr, nullptr, nullptr);
+// Handled as they arrive, not at the wait's next poll 100 ms later.
+TEST(Win32Launcher, MessagesPostedDuringTheWaitAreHandledAtOnce) {
     StandInJournal slowTool(L"0", L"800");
-    DWORD postedAt = 0;
-    std::thread poster([&] {
-        Sleep(300);
-        postedAt = GetTickCount();
-        PostMessageW(window, WM_APP, 0, 0);
-    });
     Win32ProcessHost host;
     std::string message;
-    EXPECT_TRUE(RunProcessAndWait(host, "chkdsk Q:", 1, message, kScanTimeoutMs));
-    poster.join();
-    EXPECT_LT(handledAt - postedAt, 50u);
-    DestroyWindow(window);
+    const std::vector<double> latencies = MessageLatencies(
+        [&] { EXPECT_TRUE(RunProcessAndWait(host, "chkdsk Q:", 1, message, kScanTimeoutMs)); },
+        std::chrono::milliseconds(130));
+    ASSERT_FALSE(latencies.empty());
+    EXPECT_LT(latencies.back(), 50.0);
+}
+
+// Not a pass-or-fail test: while a child runs two seconds, a message is posted every 7 ms; prints
+// how long they waited to be handled.
+TEST(LauncherBenchmark, MessageLatencyDuringAWait) {
+    StandInJournal slowTool(L"0", L"2000");
+    Win32ProcessHost host;
+    std::string message;
+    const std::vector<double> latencies = MessageLatencies(
+        [&] { ASSERT_TRUE(RunProcessAndWait(host, "chkdsk Q:", 1, message, 60000)) << message; },
+        std::chrono::milliseconds(7));
+    ASSERT_FALSE(latencies.empty());
+    std::printf("launcher benchmark: %zu messages during a 2 s child: latency median %.2f ms, "
+                "99th percentile %.2f ms\n",
+                latencies.size(), latencies[latencies.size() / 2],
+                latencies[latencies.size() * 99 / 100]);
 }
 
 } // namespace

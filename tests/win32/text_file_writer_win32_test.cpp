@@ -22,8 +22,8 @@ protected:
     std::string Read(const std::wstring& name = L"run.txt") const {
         return ReadBytes(folder / name);
     }
-    bool Save(const std::string& text, bool overwrite) {
-        return writer.SaveTextToFile(PathOf(L"run.txt"), text, overwrite);
+    bool Save(const std::string& text, bool overwrite, const std::wstring& name = L"run.txt") {
+        return writer.SaveTextToFile(PathOf(name), text, overwrite);
     }
     // Whatever the folder holds, so a temporary file left behind shows up.
     size_t Entries() const {
@@ -37,7 +37,7 @@ TEST_F(Win32TextFileWriterTest, ReplacingLeavesTheTextAndOneLineBreakAppendingAd
         ASSERT_TRUE(Save(text, true));
         EXPECT_EQ(Read(), text + "\r\n");
     }
-    ASSERT_TRUE(writer.SaveTextToFile(PathOf(L"new.txt"), "", false));
+    ASSERT_TRUE(Save("", false, L"new.txt"));
     EXPECT_EQ(Read(L"new.txt"), "\r\n");
     ASSERT_TRUE(WriteBytes(folder / L"run.txt", std::string("\0\xFFno break", 10)));
     ASSERT_TRUE(Save("first", false));
@@ -95,21 +95,20 @@ TEST_F(Win32TextFileWriterTest, TextGoesInTheAnsiCodePageWithoutLookalikesNamesI
     if (GetACP() != 1252) {
         GTEST_SKIP() << "the expected bytes are those of code page 1252, not " << GetACP();
     }
-    ASSERT_TRUE(writer.SaveTextToFile(PathOf(L"\u0142\u2603.txt"),
-                                      "caf\u00e9 \u20ac5 \u0142\u2603\uff3c\uff02 a\xff"
-                                      "b",
-                                      true));
+    ASSERT_TRUE(Save("caf\u00e9 \u20ac5 \u0142\u2603\uff3c\uff02 a\xff"
+                     "b",
+                     true, L"\u0142\u2603.txt"));
     EXPECT_EQ(Read(L"\u0142\u2603.txt"), "caf\xe9 \x80"
                                          "5 ???? a?b\r\n");
 }
 
 TEST_F(Win32TextFileWriterTest, RelativeAndOverlongPathsReachTheirFiles) {
     fs::create_directory(folder / L"sub");
-    {
-        const Undo back = ChangeFolder(folder.Path());
-        EXPECT_TRUE(writer.SaveTextToFile("run.txt", "a", true));
-        EXPECT_TRUE(writer.SaveTextToFile("sub\\..\\sub/run.txt", "b", false));
-    }
+    const fs::path previous = fs::current_path();
+    fs::current_path(folder.Path());
+    EXPECT_TRUE(writer.SaveTextToFile("run.txt", "a", true));
+    EXPECT_TRUE(writer.SaveTextToFile("sub\\..\\sub/run.txt", "b", false));
+    fs::current_path(previous);
     EXPECT_EQ(Read() + Read(L"sub\\run.txt"), "a\r\nb\r\n");
     fs::path deep = folder.Path();
     while (deep.wstring().size() < MAX_PATH) {
@@ -120,11 +119,6 @@ TEST_F(Win32TextFileWriterTest, RelativeAndOverlongPathsReachTheirFiles) {
     EXPECT_TRUE(writer.SaveTextToFile(target, "a", true));
     EXPECT_TRUE(writer.SaveTextToFile(target, "b", false));
     EXPECT_EQ(ReadBytes(L"\\\\?\\" + (deep / L"run.txt").wstring()), "a\r\nb\r\n");
-    // The library's removal stops at MAX_PATH.
-    DeleteFileW((L"\\\\?\\" + (deep / L"run.txt").wstring()).c_str());
-    for (; deep != folder.Path(); deep = deep.parent_path()) {
-        RemoveDirectoryW((L"\\\\?\\" + deep.wstring()).c_str());
-    }
 }
 
 } // namespace

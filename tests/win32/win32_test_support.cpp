@@ -1,6 +1,7 @@
 #include "win32_test_support.h"
 
 #include <algorithm>
+#include <atomic>
 #include <fstream>
 #include <iterator>
 #include <thread>
@@ -10,9 +11,19 @@
 namespace tolvane::testing {
 namespace {
 
-BOOL CALLBACK CollectWindow(HWND window, LPARAM found) {
-    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
-    return TRUE;
+const auto origin = std::chrono::steady_clock::now();
+std::vector<double> latencies;
+
+double Ms() {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - origin)
+        .count();
+}
+
+LRESULT CALLBACK RecordLatency(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_APP) {
+        latencies.push_back(Ms() - static_cast<double>(lParam) / 1000.0);
+    }
+    return DefWindowProcW(window, msg, wParam, lParam);
 }
 
 } // namespace
@@ -30,7 +41,7 @@ TempFolder::~TempFolder() {
     WaitUntil(
         [this] {
             std::error_code error;
-            fs::remove_all(path_, error);
+            fs::remove_all(L"\\\\?\\" + path_.wstring(), error); // paths beyond MAX_PATH too
             return !error;
         },
         std::chrono::seconds(5));
@@ -56,27 +67,12 @@ bool WaitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
     return true;
 }
 
-std::string Narrow(const std::wstring& text, UINT codePage) {
-    const int length = static_cast<int>(text.size());
-    std::string bytes(
-        WideCharToMultiByte(codePage, 0, text.data(), length, nullptr, 0, nullptr, nullptr), '\0');
-    WideCharToMultiByte(codePage, 0, text.data(), length, bytes.data(),
-                        static_cast<int>(bytes.size()), nullptr, nullptr);
-    return bytes;
-}
-
 Undo SetVariable(const std::wstring& name, const std::wstring& value) {
     std::wstring previous(GetEnvironmentVariableW(name.c_str(), nullptr, 0), L'\0');
     const bool had = GetEnvironmentVariableW(name.c_str(), previous.data(),
                                              static_cast<DWORD>(previous.size())) > 0;
     SetEnvironmentVariableW(name.c_str(), value.empty() ? nullptr : value.c_str());
     return Undo([=] { SetEnvironmentVariableW(name.c_str(), had ? previous.c_str() : nullptr); });
-}
-
-Undo ChangeFolder(const fs::path& folder) {
-    const fs::path previous = fs::current_path();
-    fs::current_path(folder);
-    return Undo([previous] { SetCurrentDirectoryW(previous.c_str()); });
 }
 
 Undo ReportWindowsVersion(const std::wstring& program, const std::wstring& version) {
@@ -123,35 +119,48 @@ LRESULT SendBriefly(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
                : -1;
 }
 
-std::string TextOf(HWND window, UINT codePage) {
+std::string TextOf(HWND window) {
     std::wstring text(std::max<LRESULT>(SendBriefly(window, WM_GETTEXTLENGTH) + 1, 1), L'\0');
     text.resize(std::max<LRESULT>(
         SendBriefly(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())), 0));
-    return Narrow(text, codePage);
-}
-
-std::vector<std::string> ListItems(HWND comboBox) {
-    std::vector<std::string> items;
-    for (WPARAM index = 0; static_cast<LRESULT>(index) < SendBriefly(comboBox, CB_GETCOUNT);
-         ++index) {
-        std::wstring item(SendBriefly(comboBox, CB_GETLBTEXTLEN, index) + 1, L'\0');
-        SendBriefly(comboBox, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(item.data()));
-        items.push_back(Narrow(item.c_str()));
-    }
-    return items;
+    return Narrow(text);
 }
 
 std::vector<HWND> TopLevelWindows(DWORD processId, const std::wstring& caption) {
     std::vector<HWND> windows;
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&windows));
-    std::erase_if(windows, [&](HWND window) {
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, nullptr, caption.c_str())) != nullptr) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
-        std::wstring text(512, L'\0');
-        text.resize(GetWindowTextW(window, text.data(), 512));
-        return owner != processId || text != caption;
-    });
+        if (owner == processId) {
+            windows.push_back(window);
+        }
+    }
     return windows;
+}
+
+std::vector<double> MessageLatencies(const std::function<void()>& wait,
+                                     std::chrono::milliseconds period) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = RecordLatency;
+    windowClass.lpszClassName = L"TolvaneLatencyProbe";
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                  nullptr, nullptr, nullptr);
+    latencies.clear();
+    std::atomic<bool> done{false};
+    std::thread poster([&] {
+        while (!done) {
+            std::this_thread::sleep_for(period);
+            PostMessageW(window, WM_APP, 0, static_cast<LPARAM>(Ms() * 1000.0));
+        }
+    });
+    wait();
+    done = true;
+    poster.join();
+    DestroyWindow(window);
+    std::sort(latencies.begin(), latencies.end());
+    return latencies;
 }
 
 } // namespace tolvane::testing

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/win32_util.h"
+
 namespace tolvane::testing {
 
 namespace fs = std::filesystem;
@@ -18,9 +20,8 @@ namespace fs = std::filesystem;
 class Undo {
 public:
     explicit Undo(std::function<void()> step) : step_(std::move(step)) {}
+    Undo(Undo&&) = delete;
     ~Undo() { step_(); }
-    Undo(const Undo&) = delete;
-    Undo& operator=(const Undo&) = delete;
 
 private:
     std::function<void()> step_;
@@ -46,12 +47,10 @@ std::string ReadBytes(const fs::path& file); // empty when it cannot be read
 bool WriteBytes(const fs::path& file, const std::string& bytes);
 bool WaitUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds patience = std::chrono::seconds(15));
-// UTF-16 to UTF-8, or to CP_ACP, the code page of the program's files.
-std::string Narrow(const std::wstring& text, UINT codePage = CP_UTF8);
+using win32::Narrow;
 
 // For this process and the programs it starts; an empty value removes the variable.
 [[nodiscard]] Undo SetVariable(const std::wstring& name, const std::wstring& value);
-[[nodiscard]] Undo ChangeFolder(const fs::path& folder);
 // Wine reports this Windows version ("win10") to the programs of this file name it starts.
 [[nodiscard]] Undo ReportWindowsVersion(const std::wstring& program, const std::wstring& version);
 
@@ -78,9 +77,13 @@ void PressKey(WPARAM key, HWND target = GetFocus());
 // Sends with a time limit, so a stuck window fails a test instead of hanging it; -1 when no
 // answer came. The messages used here reach other processes too.
 LRESULT SendBriefly(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
-std::string TextOf(HWND window, UINT codePage = CP_UTF8); // an edit box's content too
-std::vector<std::string> ListItems(HWND comboBox);
+std::string TextOf(HWND window); // an edit box's content too
 // A process's top-level windows with this caption, hidden ones too.
 std::vector<HWND> TopLevelWindows(DWORD processId, const std::wstring& caption);
+
+// While `wait` runs, another thread posts a message to a window of this thread at every period;
+// gives how long each one waited to be handled, in milliseconds, shortest first.
+std::vector<double> MessageLatencies(const std::function<void()>& wait,
+                                     std::chrono::milliseconds period);
 
 } // namespace tolvane::testing
