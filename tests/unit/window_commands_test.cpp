@@ -27,33 +27,27 @@ protected:
     }
 };
 
-TEST_F(CommandsTest, DialogIsPreparedTheSameWayEachTime) {
+TEST_F(CommandsTest, SaveLogWritesTheWholeLogAndAsksBeforeOverwriting) {
     Choose("D:\\logs\\bench.txt");
     model.PressSaveLog();
-    ASSERT_EQ(dialog.Requests.size(), 1u);
     EXPECT_EQ(dialog.Requests[0].InitialFolder, "C:\\Tools");
-    EXPECT_FALSE(dialog.Requests[0].Classic);
-    ASSERT_EQ(writer.Writes.size(), 1u);
-    EXPECT_EQ(writer.Writes[0].Path, "D:\\logs\\bench.txt");
-    EXPECT_EQ(writer.Writes[0].Text, model.Log().Text());
-    EXPECT_TRUE(writer.Writes[0].Overwrite);
     EXPECT_EQ(model.Settings().LogFilePath, "D:\\logs\\bench.txt");
-    EXPECT_TRUE(messages.Seen.empty());
-}
-
-TEST_F(CommandsTest, OverwriteCancelReopensTheDialogWithTheNameReset) {
     files.Existing = {"D:\\old.txt"};
     Choose("D:\\old.txt");
     Choose("D:\\old.txt");
     messages.Answers = {MessageAnswer::Cancel, MessageAnswer::Ok};
     model.PressSaveLog();
-    ASSERT_EQ(dialog.Requests.size(), 2u);
-    EXPECT_EQ(dialog.Requests[1].FileName, "chkdsk_log.txt");
-    ASSERT_EQ(messages.Seen.size(), 2u);
-    EXPECT_EQ(messages.Seen[0].Text, "Overwrite an existing file?");
+    ASSERT_EQ(dialog.Requests.size(), 3u);
+    EXPECT_EQ(dialog.Requests[2].FileName, "chkdsk_log.txt"); // reopened with the name reset
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>(2, "Overwrite an existing file?"));
     EXPECT_EQ(messages.Seen[0].Buttons, MessageButtons::OkCancel);
-    ASSERT_EQ(writer.Writes.size(), 1u);
-    EXPECT_EQ(writer.Writes[0].Path, "D:\\old.txt");
+    ASSERT_EQ(writer.Writes.size(), 2u);
+    for (const auto& [path, write] : {std::pair{"D:\\logs\\bench.txt", writer.Writes[0]},
+                                      {"D:\\old.txt", writer.Writes[1]}}) {
+        EXPECT_EQ(write.Path, path);
+        EXPECT_EQ(write.Text, model.Log().Text());
+        EXPECT_TRUE(write.Overwrite);
+    }
 }
 
 TEST_F(CommandsTest, AutoSaveSwitchAsksForAFileAndCancelTurnsItOff) {
