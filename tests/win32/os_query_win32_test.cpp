@@ -1,8 +1,6 @@
 #include "sysinfo/os_query_win32.h"
 
 #include <gtest/gtest.h>
-#include <windows.h>
-
 #include <objbase.h>
 
 #include <thread>
@@ -31,9 +29,8 @@ TEST(Win32OsQuery, TheVersionAgreesWmiNamesOneSystemAndComIsLeftAsFound) {
                 CoInitializeEx(nullptr, callers >= 0 ? static_cast<DWORD>(callers)
                                                      : DWORD{COINIT_APARTMENTTHREADED});
             EXPECT_EQ(probe, expected) << callers;
-            for (int apartments = SUCCEEDED(probe) + (callers >= 0); apartments > 0; --apartments) {
+            for (int left = SUCCEEDED(probe) + (callers >= 0); left > 0; --left)
                 CoUninitialize();
-            }
         }).join();
     }
 }
