@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "log/text_file_paths.h"
-#include "platform/win32_util.h"
 #include "win32_test_support.h"
 
 namespace tolvane {
@@ -16,9 +13,7 @@ using namespace testing;
 class Win32TextFileWriterTest : public ::testing::Test {
 protected:
     std::string PathOf(const std::wstring& name) const { return Narrow((folder / name).wstring()); }
-    std::string Read(const std::wstring& name = L"run.txt") const {
-        return ReadBytes(folder / name);
-    }
+    std::string Read(const wchar_t* name = L"run.txt") const { return ReadBytes(folder / name); }
     bool Save(const std::string& text, bool overwrite, const std::wstring& name = L"run.txt") {
         return writer.SaveTextToFile(PathOf(name), text, overwrite);
     }
@@ -62,7 +57,7 @@ TEST_F(Win32TextFileWriterTest, WhatCannotBeWrittenIsRefusedAndLeftAsItWas) {
     fs::permissions(folder / L"run.txt", fs::perms::owner_write, fs::perm_options::add);
 }
 
-TEST_F(Win32TextFileWriterTest, AWriteFailingHalfWayLeavesTheOldFileByteForByte) {
+TEST_F(Win32TextFileWriterTest, AWriteFailingHalfWayLeavesTheOldFileAndTheTemporaryFileIsOurs) {
     const std::string log(100, 'x'); // 102 bytes with the line break
     ASSERT_TRUE(WriteBytes(folder / L"run.txt", "old log\r\n"));
     for (const std::uint64_t after : {0, 1, 50, 101}) {
@@ -76,10 +71,7 @@ TEST_F(Win32TextFileWriterTest, AWriteFailingHalfWayLeavesTheOldFileByteForByte)
     EXPECT_EQ(Entries(), 1u);
     ASSERT_TRUE(Win32TextFileWriter({102}).SaveTextToFile(PathOf(L"run.txt"), log, true));
     EXPECT_EQ(Read(), log + "\r\n");
-}
-
-TEST_F(Win32TextFileWriterTest, ATemporaryNameTakenByAnotherFileIsSkippedAndKept) {
-    const fs::path taken =
+    const fs::path taken = // a temporary name taken by another file is skipped, that file kept
         win32::Widen(TemporaryPathBeside(PathOf(L"run.txt"), GetCurrentProcessId(), 0));
     ASSERT_TRUE(WriteBytes(taken, "someone else's"));
     ASSERT_TRUE(Save("log", true));

@@ -53,9 +53,8 @@ inline bool WriteBytes(const fs::path& file, const std::string& bytes) {
     return static_cast<bool>(std::ofstream(file, std::ios::binary) << bytes);
 }
 
-// A fresh folder under the temporary folder, removed with all it holds. Its name has blanks and
-// is unique across runs too: Wine hands out the same process ids each run, and a save dialog
-// remembers the last folder it showed.
+// A fresh temporary folder, removed with all it holds. Its name has blanks and is unique across
+// runs: Wine hands out the same process ids each run, and a save dialog remembers its folder.
 class TempFolder {
 public:
     TempFolder() {
@@ -112,13 +111,10 @@ public:
 
 private:
     TempFolder folder_;
-    Undo journal_;
-    Undo codes_;
-    Undo delay_;
+    Undo journal_, codes_, delay_;
 };
 
-// The thread's pending messages, and a key pressed and released, handed over as the program's
-// own loop does (dialog keys included).
+// Handled as the program's own loop does (dialog keys included).
 inline void Pump() {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -135,8 +131,7 @@ inline void PressKey(WPARAM key, HWND target = GetFocus()) {
     Pump();
 }
 
-// Sends with a time limit, so a stuck window fails a test instead of hanging it; -1 when no
-// answer came. The messages used here reach other processes too.
+// Sends with a time limit, so a stuck window fails a test instead of hanging it; -1: no answer.
 inline LRESULT SendBriefly(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     DWORD_PTR result = 0;
     return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result)
@@ -151,8 +146,7 @@ inline std::string TextOf(HWND window) { // an edit box's content too
     return Narrow(text);
 }
 
-// Chooses the first item that begins with the text as a user does: the selection, then the
-// notification to the list's parent.
+// Chooses the first item beginning with the text as a user does: selection, then notification.
 inline bool ChooseListItem(HWND list, const std::wstring& beginning) {
     const LRESULT index = SendBriefly(list, CB_SELECTSTRING, static_cast<WPARAM>(-1),
                                       reinterpret_cast<LPARAM>(beginning.c_str()));
@@ -161,8 +155,8 @@ inline bool ChooseListItem(HWND list, const std::wstring& beginning) {
     return index >= 0;
 }
 
-// A process's top-level windows with this caption, hidden ones too.
-inline std::vector<HWND> TopLevelWindows(DWORD processId, const std::wstring& caption) {
+inline std::vector<HWND> TopLevelWindows(DWORD processId,
+                                         const std::wstring& caption) { // hidden too
     std::vector<HWND> windows;
     HWND window = nullptr;
     while ((window = FindWindowExW(nullptr, window, nullptr, caption.c_str())) != nullptr) {
