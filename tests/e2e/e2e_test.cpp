@@ -1,26 +1,112 @@
-// End-to-end tests: the real tolvane.exe, started as a user starts it, watched and driven from
-// outside through its windows only.
+// The real tolvane.exe, started as a user starts it, watched and driven from outside through its
+// windows only.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <dbt.h>
+#include <dlgs.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
-#include "e2e_support.h"
+#include "app/main_window_widgets.h"
+#include "win32_test_support.h"
 
 namespace {
 
-using namespace tolvane::e2e;
+using namespace tolvane::testing;
 using W = tolvane::WidgetId;
 
+constexpr wchar_t kMainCaption[] = L"Tolvane   v1.5  -  Chkdsk.exe Wrapper/Enhancer for Windows";
+
+// CTest names the programs in Unix form, which Wine reads as paths on the current drive (Z:).
+std::wstring ProgramNamed(const wchar_t* variable) {
+    const wchar_t* path = _wgetenv(variable);
+    return path != nullptr ? fs::absolute(path).wstring() : std::wstring();
+}
+const std::wstring programPath = ProgramNamed(L"TOLVANE_EXE");
+
+// A started program, ended by force if a test leaves it running.
+class Child {
+public:
+    explicit Child(const std::wstring& path) {
+        std::wstring commandLine = L"\"" + path + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       nullptr, &startup, &info_);
+    }
+    ~Child() {
+        if (WaitForExit(0) == STILL_ACTIVE) {
+            TerminateProcess(info_.hProcess, 99);
+            WaitForSingleObject(info_.hProcess, 5000);
+        }
+        CloseHandle(info_.hThread);
+        CloseHandle(info_.hProcess);
+    }
+    DWORD Id() const { return info_.dwProcessId; }
+    DWORD WaitForExit(DWORD milliseconds) { // STILL_ACTIVE when it has not ended in time
+        DWORD code = STILL_ACTIVE;
+        if (WaitForSingleObject(info_.hProcess, milliseconds) == WAIT_OBJECT_0) {
+            GetExitCodeProcess(info_.hProcess, &code);
+        }
+        return code;
+    }
+    // Polls until one of the program's top-level windows with this caption is visible.
+    HWND WaitForWindow(const std::wstring& caption = L"Tolvane") {
+        HWND found = nullptr;
+        WaitUntil([&] {
+            for (HWND window : TopLevelWindows(Id(), caption)) {
+                found = IsWindowVisible(window) ? window : found;
+            }
+            return found != nullptr || WaitForExit(0) != STILL_ACTIVE;
+        });
+        return found;
+    }
+
+private:
+    PROCESS_INFORMATION info_{};
+};
+
+HWND Control(HWND window, W id) {
+    return GetDlgItem(window, static_cast<int>(id));
+}
+
+// Presses the box's button and waits until the box has gone.
+bool Answer(HWND box, int buttonId = IDOK) {
+    PostMessageW(box, WM_COMMAND, buttonId, reinterpret_cast<LPARAM>(GetDlgItem(box, buttonId)));
+    return box != nullptr && WaitUntil([box] { return !IsWindow(box); });
+}
+
+// Brings the window to the front and types Alt+key, then the next key.
+bool PressAltAnd(HWND window, WORD key, WORD next = 0) {
+    SetForegroundWindow(window);
+    const WORD order[] = {VK_MENU, key, key, VK_MENU, next, next};
+    INPUT keys[6] = {};
+    for (int index = 0; index < 6; ++index) {
+        keys[index].type = INPUT_KEYBOARD;
+        keys[index].ki.wVk = order[index];
+        keys[index].ki.dwFlags = index == 2 || index == 3 || index == 5 ? KEYEVENTF_KEYUP : 0;
+    }
+    const UINT count = next != 0 ? 6 : 4;
+    return WaitUntil([window] { return GetForegroundWindow() == window; },
+                     std::chrono::seconds(3)) &&
+           SendInput(count, keys, sizeof(INPUT)) == count;
+}
+
+// Alone in its folder, the program has no help document beside it.
+std::wstring CopyProgramInto(const TempFolder& folder) {
+    fs::copy_file(programPath, folder / L"tolvane.exe");
+    return (folder / L"tolvane.exe").wstring();
+}
+
 // The manifest names Vista and 7 only, so Windows 10 reports version 6 to the program and /B
-// stays available. Alone in its folder, the program has no help document beside it. It ends
-// when the last of its windows has closed, whichever closes last.
+// stays available. The program ends when the last of its windows has closed.
 TEST(EndToEnd, UnderWindows10ItShowsItsWindowHelpAndOneAboutWindowAndEndsWithTheLast) {
-    const Undo windows10 = ReportWindowsVersion(L"tolvane.exe", L"win10");
+    const std::wstring key = L"Software\\Wine\\AppDefaults\\tolvane.exe";
+    RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Version", REG_SZ, L"win10", 12);
+    const Undo windows10([&] { RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str()); });
     TempFolder folder;
     Child program(CopyProgramInto(folder));
     HWND window = program.WaitForWindow(kMainCaption);
@@ -28,8 +114,9 @@ TEST(EndToEnd, UnderWindows10ItShowsItsWindowHelpAndOneAboutWindowAndEndsWithThe
     EXPECT_TRUE(IsWindowEnabled(Control(window, W::ScanReEval)));
 
     ASSERT_TRUE(PressAltAnd(window, 'H'));
-    HWND box = program.WaitForMessageBox();
-    EXPECT_EQ(MessageText(box), "Help file not found!  Did you really need help with this anyway?");
+    HWND box = program.WaitForWindow();
+    EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)),
+              "Help file not found!  Did you really need help with this anyway?");
     HWND icon = nullptr;
     while ((icon = FindWindowExW(box, icon, L"Static", nullptr)) != nullptr &&
            SendBriefly(icon, STM_GETICON) <= 0) {
@@ -54,7 +141,7 @@ TEST(EndToEnd, UnderWindows10ItShowsItsWindowHelpAndOneAboutWindowAndEndsWithThe
 TEST(EndToEnd, OutsideTheNtFamilyItRefusesWithoutAWindowAndExitsWithOne) {
     const Undo os = SetVariable(L"OS", L"Windows_95");
     Child program(programPath);
-    HWND box = program.WaitForMessageBox();
+    HWND box = program.WaitForWindow();
     EXPECT_TRUE(TopLevelWindows(program.Id(), kMainCaption).empty());
     ASSERT_TRUE(Answer(box));
     EXPECT_EQ(program.WaitForExit(10000), 1u);
@@ -81,6 +168,61 @@ TEST(EndToEnd, TheDriveListsFollowADiskPluggedInWhileItRuns) {
     EXPECT_TRUE(WaitUntil(listsU, std::chrono::seconds(3)));
 }
 
+// Auto-save through the real save dialog, then a Debug Mode run whose batch file (a tester's
+// edit: a pass of about two seconds that answers 3) stands in for chkdsk, closed during its
+// second pass: the file on disk holds what the window's log shows.
+TEST(EndToEnd, ADebugModeRunClosedDuringAPassSavesTheWindowsLogAndEnds) {
+    TempFolder folder;
+    ASSERT_TRUE(
+        WriteBytes(folder / L"errorlevel_check.bat", "@ping -n 3 127.0.0.1 >nul\r\n@exit 3\r\n"));
+    StandInJournal journal;
+    // No drive here is the operating system's, so the guard stays out of the way.
+    const Undo homeDrive = SetVariable(L"HOMEDRIVE", L"Q:");
+    Child program(CopyProgramInto(folder));
+    HWND window = program.WaitForWindow(kMainCaption);
+    ASSERT_NE(window, nullptr);
+
+    // The advice, then the dialog proposing its name (in the Explorer-style dialog's combo box,
+    // or the classic dialog's edit). Typed without an extension, the name gets the default one.
+    PostMessageW(Control(window, W::AutoSaveCheck), BM_CLICK, 0, 0);
+    ASSERT_TRUE(Answer(program.WaitForWindow()));
+    HWND dialog = program.WaitForWindow(L"Save Chkdsk Log as:");
+    HWND combo = FindWindowExW(GetDlgItem(dialog, cmb13), nullptr, L"ComboBox", nullptr);
+    HWND fileName = combo != nullptr ? FindWindowExW(combo, nullptr, L"Edit", nullptr)
+                                     : GetDlgItem(dialog, edt1);
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(fileName) == "chkdsk_log.txt"; }));
+    SendBriefly(fileName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>((folder / L"run log").c_str()));
+    ASSERT_TRUE(Answer(dialog));
+    const fs::path logFile = folder / L"run log.txt";
+
+    ASSERT_TRUE(PressAltAnd(window, 'O', 'D')); // Debug Mode, with the batch file already there
+    ASSERT_TRUE(Answer(program.WaitForWindow()));
+
+    // Two passes at most on drive T:; each pass first shows the command it stands in for, once
+    // it is logged and saved.
+    SendBriefly(Control(window, W::LimitRescans), BM_CLICK);
+    ASSERT_TRUE(ChooseListItem(Control(window, W::RescanNumber), L"2"));
+    ASSERT_TRUE(ChooseListItem(Control(window, W::Drive1), L"t:"));
+    PostMessageW(Control(window, W::Command1), BM_CLICK, 0, 0);
+    ASSERT_TRUE(Answer(program.WaitForWindow()));
+    HWND box = program.WaitForWindow();
+    ASSERT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), "chkdsk T: /X") << "no second pass";
+    const std::string log = TextOf(Control(window, W::ErrorDescText));
+    EXPECT_EQ(ReadBytes(logFile), log + "\r\n");
+
+    // Closed while the second pass runs: the caption says what the window waits for; then the
+    // pass ends, is logged and saved, and the program ends by itself.
+    ASSERT_TRUE(Answer(box));
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    const std::string closing = Narrow(kMainCaption) + " - closing when this pass ends";
+    EXPECT_TRUE(WaitUntil([&] { return TextOf(window) == closing; }, std::chrono::seconds(1)));
+    EXPECT_EQ(program.WaitForExit(10000), 0u);
+    const std::string saved = ReadBytes(logFile);
+    EXPECT_TRUE(saved.starts_with(log) && saved.find("Errorlevel:  3", log.size()) != log.npos)
+        << saved;
+    EXPECT_EQ(journal.Text(), "") << "chkdsk ran instead of the batch file";
+}
+
 // Not a pass-or-fail test: prints the median time from start to visible window of the program
 // and of a bare window program, started in turns, and their ratio.
 TEST(StartupTiming, ProgramAgainstAMinimalWindowProgram) {
@@ -88,7 +230,7 @@ TEST(StartupTiming, ProgramAgainstAMinimalWindowProgram) {
     for (int round = 0; round < 5; ++round) {
         for (const int which : {0, 1}) {
             const auto begin = std::chrono::steady_clock::now();
-            Child child(which == 0 ? minimalWindowPath : programPath);
+            Child child(which == 0 ? ProgramNamed(L"TOLVANE_MINIMAL_WINDOW_EXE") : programPath);
             HWND window = child.WaitForWindow(which == 0 ? L"Minimal window" : kMainCaption);
             ASSERT_NE(window, nullptr);
             times[which].push_back(
@@ -98,9 +240,8 @@ TEST(StartupTiming, ProgramAgainstAMinimalWindowProgram) {
             child.WaitForExit(10000);
         }
     }
-    for (std::vector<double>& series : times) {
-        std::sort(series.begin(), series.end());
-    }
+    std::sort(times[0].begin(), times[0].end());
+    std::sort(times[1].begin(), times[1].end());
     std::printf("Start to visible window, median of 5: minimal window program %.1f ms, "
                 "tolvane.exe %.1f ms, ratio %.2f\n",
                 times[0][2], times[1][2], times[1][2] / times[0][2]);

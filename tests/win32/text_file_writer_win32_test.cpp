@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "log/text_file_paths.h"
-#include "platform/win32_util.h"
 #include "win32_test_support.h"
 
 namespace tolvane {
@@ -15,20 +12,17 @@ using namespace testing;
 
 class Win32TextFileWriterTest : public ::testing::Test {
 protected:
-    TempFolder folder;
-    Win32TextFileWriter writer;
-
     std::string PathOf(const std::wstring& name) const { return Narrow((folder / name).wstring()); }
-    std::string Read(const std::wstring& name = L"run.txt") const {
-        return ReadBytes(folder / name);
-    }
+    std::string Read(const wchar_t* name = L"run.txt") const { return ReadBytes(folder / name); }
     bool Save(const std::string& text, bool overwrite, const std::wstring& name = L"run.txt") {
         return writer.SaveTextToFile(PathOf(name), text, overwrite);
     }
-    // Whatever the folder holds, so a temporary file left behind shows up.
-    size_t Entries() const {
+    size_t Entries() const { // all the folder holds, so a temporary file left behind shows up
         return static_cast<size_t>(std::distance(fs::directory_iterator(folder.Path()), {}));
     }
+
+    TempFolder folder;
+    Win32TextFileWriter writer;
 };
 
 TEST_F(Win32TextFileWriterTest, ReplacingLeavesTheTextAndOneLineBreakAppendingAddsToTheBytes) {
@@ -40,8 +34,7 @@ TEST_F(Win32TextFileWriterTest, ReplacingLeavesTheTextAndOneLineBreakAppendingAd
     ASSERT_TRUE(Save("", false, L"new.txt"));
     EXPECT_EQ(Read(L"new.txt"), "\r\n");
     ASSERT_TRUE(WriteBytes(folder / L"run.txt", std::string("\0\xFFno break", 10)));
-    ASSERT_TRUE(Save("first", false));
-    ASSERT_TRUE(Save("second", false));
+    ASSERT_TRUE(Save("first", false) && Save("second", false));
     EXPECT_EQ(Read(), std::string("\0\xFFno breakfirst\r\nsecond\r\n", 25));
     EXPECT_EQ(Entries(), 2u);
 }
@@ -64,7 +57,7 @@ TEST_F(Win32TextFileWriterTest, WhatCannotBeWrittenIsRefusedAndLeftAsItWas) {
     fs::permissions(folder / L"run.txt", fs::perms::owner_write, fs::perm_options::add);
 }
 
-TEST_F(Win32TextFileWriterTest, AWriteFailingHalfWayLeavesTheOldFileByteForByte) {
+TEST_F(Win32TextFileWriterTest, AWriteFailingHalfWayLeavesTheOldFileAndTheTemporaryFileIsOurs) {
     const std::string log(100, 'x'); // 102 bytes with the line break
     ASSERT_TRUE(WriteBytes(folder / L"run.txt", "old log\r\n"));
     for (const std::uint64_t after : {0, 1, 50, 101}) {
@@ -78,10 +71,7 @@ TEST_F(Win32TextFileWriterTest, AWriteFailingHalfWayLeavesTheOldFileByteForByte)
     EXPECT_EQ(Entries(), 1u);
     ASSERT_TRUE(Win32TextFileWriter({102}).SaveTextToFile(PathOf(L"run.txt"), log, true));
     EXPECT_EQ(Read(), log + "\r\n");
-}
-
-TEST_F(Win32TextFileWriterTest, ATemporaryNameTakenByAnotherFileIsSkippedAndKept) {
-    const fs::path taken =
+    const fs::path taken = // a temporary name taken by another file is skipped, that file kept
         win32::Widen(TemporaryPathBeside(PathOf(L"run.txt"), GetCurrentProcessId(), 0));
     ASSERT_TRUE(WriteBytes(taken, "someone else's"));
     ASSERT_TRUE(Save("log", true));
@@ -95,19 +85,18 @@ TEST_F(Win32TextFileWriterTest, TextGoesInTheAnsiCodePageWithoutLookalikesNamesI
     if (GetACP() != 1252) {
         GTEST_SKIP() << "the expected bytes are those of code page 1252, not " << GetACP();
     }
-    ASSERT_TRUE(Save("caf\u00e9 \u20ac5 \u0142\u2603\uff3c\uff02 a\xff"
-                     "b",
-                     true, L"\u0142\u2603.txt"));
+    ASSERT_TRUE(
+        Save("caf\u00e9 \u20ac5 \u0142\u2603\uff3c\uff02 a\xff!", true, L"\u0142\u2603.txt"));
     EXPECT_EQ(Read(L"\u0142\u2603.txt"), "caf\xe9 \x80"
-                                         "5 ???? a?b\r\n");
+                                         "5 ???? a?!\r\n");
 }
 
 TEST_F(Win32TextFileWriterTest, RelativeAndOverlongPathsReachTheirFiles) {
     fs::create_directory(folder / L"sub");
     const fs::path previous = fs::current_path();
     fs::current_path(folder.Path());
-    EXPECT_TRUE(writer.SaveTextToFile("run.txt", "a", true));
-    EXPECT_TRUE(writer.SaveTextToFile("sub\\..\\sub/run.txt", "b", false));
+    EXPECT_TRUE(writer.SaveTextToFile("run.txt", "a", true) &&
+                writer.SaveTextToFile("sub\\..\\sub/run.txt", "b", false));
     fs::current_path(previous);
     EXPECT_EQ(Read() + Read(L"sub\\run.txt"), "a\r\nb\r\n");
     fs::path deep = folder.Path();
@@ -116,8 +105,8 @@ TEST_F(Win32TextFileWriterTest, RelativeAndOverlongPathsReachTheirFiles) {
     }
     ASSERT_TRUE(fs::create_directories(L"\\\\?\\" + deep.wstring()));
     const std::string target = Narrow((deep / L"run.txt").wstring());
-    EXPECT_TRUE(writer.SaveTextToFile(target, "a", true));
-    EXPECT_TRUE(writer.SaveTextToFile(target, "b", false));
+    EXPECT_TRUE(writer.SaveTextToFile(target, "a", true) &&
+                writer.SaveTextToFile(target, "b", false));
     EXPECT_EQ(ReadBytes(L"\\\\?\\" + (deep / L"run.txt").wstring()), "a\r\nb\r\n");
 }
 

@@ -3,21 +3,26 @@
 // What the Win32 tests, the end-to-end tests and the benchmark share.
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
+#include "platform/message_loop_win32.h"
 #include "platform/win32_util.h"
 
 namespace tolvane::testing {
 
 namespace fs = std::filesystem;
+using win32::Narrow;
 
-// Runs its step when the scope ends, however a test ends.
-class Undo {
+class Undo { // runs its step when the scope ends, however a test ends
 public:
     explicit Undo(std::function<void()> step) : step_(std::move(step)) {}
     Undo(Undo&&) = delete;
@@ -27,13 +32,47 @@ private:
     std::function<void()> step_;
 };
 
-// A fresh folder under the temporary folder, removed with all it holds. Its name has blanks and
-// is unique across runs too: Wine hands out the same process ids each run, and a save dialog
-// remembers the last folder it showed.
+inline bool WaitUntil(const std::function<bool()>& condition,
+                      std::chrono::milliseconds patience = std::chrono::seconds(15)) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+inline std::string ReadBytes(const fs::path& file) { // empty when it cannot be read
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline bool WriteBytes(const fs::path& file, const std::string& bytes) {
+    return static_cast<bool>(std::ofstream(file, std::ios::binary) << bytes);
+}
+
+// A fresh temporary folder, removed with all it holds. Its name has blanks and is unique across
+// runs: Wine hands out the same process ids each run, and a save dialog remembers its folder.
 class TempFolder {
 public:
-    TempFolder();
-    ~TempFolder();
+    TempFolder() {
+        static int made = 0;
+        path_ = fs::temp_directory_path() /
+                (L"Tolvane test " + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                 std::to_wstring(++made) + L" " + std::to_wstring(GetTickCount64()));
+        fs::create_directories(path_);
+    }
+    ~TempFolder() { // a program that has just ended may hold its image for a moment
+        WaitUntil(
+            [this] {
+                std::error_code error;
+                fs::remove_all(L"\\\\?\\" + path_.wstring(), error); // beyond MAX_PATH too
+                return !error;
+            },
+            std::chrono::seconds(5));
+    }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
     const fs::path& Path() const { return path_; }
@@ -43,47 +82,91 @@ private:
     fs::path path_;
 };
 
-std::string ReadBytes(const fs::path& file); // empty when it cannot be read
-bool WriteBytes(const fs::path& file, const std::string& bytes);
-bool WaitUntil(const std::function<bool()>& condition,
-               std::chrono::milliseconds patience = std::chrono::seconds(15));
-using win32::Narrow;
-
 // For this process and the programs it starts; an empty value removes the variable.
-[[nodiscard]] Undo SetVariable(const std::wstring& name, const std::wstring& value);
-// Wine reports this Windows version ("win10") to the programs of this file name it starts.
-[[nodiscard]] Undo ReportWindowsVersion(const std::wstring& program, const std::wstring& version);
+[[nodiscard]] inline Undo SetVariable(const std::wstring& name, const std::wstring& value) {
+    std::wstring previous(GetEnvironmentVariableW(name.c_str(), nullptr, 0), L'\0');
+    const bool had = GetEnvironmentVariableW(name.c_str(), previous.data(),
+                                             static_cast<DWORD>(previous.size())) > 0;
+    SetEnvironmentVariableW(name.c_str(), value.empty() ? nullptr : value.c_str());
+    return Undo([=] { SetEnvironmentVariableW(name.c_str(), had ? previous.c_str() : nullptr); });
+}
 
 // The journal of the stand-in system tools, which record their command lines there, and the
 // variables that script them: the exit codes they return in turn and how long each one runs.
 class StandInJournal {
 public:
-    explicit StandInJournal(const std::wstring& codes = L"", const std::wstring& delayMs = L"");
+    explicit StandInJournal(const std::wstring& codes = L"", const std::wstring& delayMs = L"")
+        : journal_(SetVariable(L"TOLVANE_STANDIN_JOURNAL", (folder_ / L"journal.txt").wstring())),
+          codes_(SetVariable(L"TOLVANE_STANDIN_CODES", codes)),
+          delay_(SetVariable(L"TOLVANE_STANDIN_DELAY_MS", delayMs)) {}
     std::string Text() const { return ReadBytes(folder_ / L"journal.txt"); }
-    // Polls until the journal holds this many lines, for tools nobody waits for.
-    std::string WaitForLines(size_t count) const;
+    std::string WaitForLines(size_t count) const { // for tools nobody waits for
+        std::string text;
+        WaitUntil([&] {
+            text = Text();
+            return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) >= count;
+        });
+        return text;
+    }
 
 private:
     TempFolder folder_;
-    Undo journal_;
-    Undo codes_;
-    Undo delay_;
+    Undo journal_, codes_, delay_;
 };
 
-// The thread's pending messages, and a key pressed and released, handed over as the program's
-// own loop does (dialog keys included).
-void Pump();
-void PressKey(WPARAM key, HWND target = GetFocus());
-// Sends with a time limit, so a stuck window fails a test instead of hanging it; -1 when no
-// answer came. The messages used here reach other processes too.
-LRESULT SendBriefly(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
-std::string TextOf(HWND window); // an edit box's content too
-// A process's top-level windows with this caption, hidden ones too.
-std::vector<HWND> TopLevelWindows(DWORD processId, const std::wstring& caption);
+// Handled as the program's own loop does (dialog keys included).
+inline void Pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        win32::DispatchWindowMessage(message);
+    }
+}
 
-// While `wait` runs, another thread posts a message to a window of this thread at every period;
-// gives how long each one waited to be handled, in milliseconds, shortest first.
-std::vector<double> MessageLatencies(const std::function<void()>& wait,
-                                     std::chrono::milliseconds period);
+inline void PressKey(WPARAM key, HWND target = GetFocus()) {
+    MSG message{target, WM_KEYDOWN, key, 1, GetTickCount(), {}};
+    win32::DispatchWindowMessage(message);
+    message.message = WM_KEYUP;
+    message.lParam = static_cast<LPARAM>(0xC0000001u);
+    win32::DispatchWindowMessage(message);
+    Pump();
+}
+
+// Sends with a time limit, so a stuck window fails a test instead of hanging it; -1: no answer.
+inline LRESULT SendBriefly(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result)
+               ? static_cast<LRESULT>(result)
+               : -1;
+}
+
+inline std::string TextOf(HWND window) { // an edit box's content too
+    std::wstring text(std::max<LRESULT>(SendBriefly(window, WM_GETTEXTLENGTH) + 1, 1), L'\0');
+    text.resize(std::max<LRESULT>(
+        SendBriefly(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())), 0));
+    return Narrow(text);
+}
+
+// Chooses the first item beginning with the text as a user does: selection, then notification.
+inline bool ChooseListItem(HWND list, const std::wstring& beginning) {
+    const LRESULT index = SendBriefly(list, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                                      reinterpret_cast<LPARAM>(beginning.c_str()));
+    SendBriefly(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE),
+                reinterpret_cast<LPARAM>(list));
+    return index >= 0;
+}
+
+inline std::vector<HWND> TopLevelWindows(DWORD processId,
+                                         const std::wstring& caption) { // hidden too
+    std::vector<HWND> windows;
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, nullptr, caption.c_str())) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId) {
+            windows.push_back(window);
+        }
+    }
+    return windows;
+}
 
 } // namespace tolvane::testing

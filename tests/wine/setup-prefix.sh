@@ -1,8 +1,7 @@
 #!/bin/sh
-# Makes the tests' private Wine prefix and installs the stand-in system tools into its system
-# folder. Usage: setup-prefix.sh PREFIX STANDIN_EXE [SYSTEM_FOLDER]
-# The prefix is always a 64-bit one; a 32-bit build passes syswow64, where WoW64 sends its
-# programs' uses of system32, and a 32-bit stand-in.
+# Makes the tests' private Wine prefix, always a 64-bit one, with the stand-in system tools in its
+# system folder. Usage: setup-prefix.sh PREFIX STANDIN_EXE [SYSTEM_FOLDER]; a 32-bit build passes
+# syswow64, where WoW64 sends its programs' uses of system32, and a 32-bit stand-in.
 set -eu
 prefix=$1
 system="$prefix/drive_c/windows/${3:-system32}"
@@ -12,9 +11,7 @@ if [ ! -f "$prefix/system.reg" ]; then
     WINEARCH=win64 WINEDLLOVERRIDES="mscoree=;mshtml=" wineboot -i >/dev/null 2>&1
     wineserver -w
 fi
-for tool in chkdsk chkntfs shutdown wpeutil; do
-    cp -f "$2" "$system/$tool.exe"
-done
+for tool in chkdsk chkntfs shutdown wpeutil; do cp -f "$2" "$system/$tool.exe"; done
 # Wine's own fonts, so "MS Sans Serif" and "Tahoma" resolve as on Windows.
 mkdir -p "$prefix/drive_c/windows/Fonts"
 cp -f /usr/share/wine/fonts/*.ttf /usr/share/wine/fonts/*.fon "$prefix/drive_c/windows/Fonts/" \
@@ -27,8 +24,7 @@ reg() { wine reg "$@" /f >/dev/null 2>&1; }
 reg add 'HKCU\Software\Wine\DllOverrides' /v shutdown.exe /d native
 # Without a window manager on the virtual display, Wine draws the frames itself and does not
 # wait for a manager to confirm each window it hides (two seconds a window otherwise).
-reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N
-reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N
+for value in Decorated Managed; do reg add 'HKCU\Software\Wine\X11 Driver' /v $value /d N; done
 # A crashing test program ends at once instead of waiting in Wine's debugger, in both views.
 for view in 64 32; do
     reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger "/reg:$view" || true

@@ -6,10 +6,9 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine
                                 WORLD_READ WORLD_EXECUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
 
+set(TOLVANE_WINE_SYSTEM_FOLDER system32)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(TOLVANE_WINE_SYSTEM_FOLDER syswow64)
-else()
-    set(TOLVANE_WINE_SYSTEM_FOLDER system32)
 endif()
 add_test(NAME wine_prefix
          COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/setup-prefix.sh ${TOLVANE_WINEPREFIX}
