@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <future>
+
 #include "about/about_window_win32.h"
 #include "about/help.h"
 #include "about/shell_opener_win32.h"
@@ -21,6 +23,22 @@ namespace {
 // The program's exit code when it refuses to run on a system outside the NT family.
 constexpr int kRefusedExitCode = 1;
 
+// The edition query loads COM and a good part of the system and may wait for the management
+// service: its first reading runs beside the window's creation, which needs it only once the
+// window is built.
+class EarlySkuQuery : public tolvane::SkuQuery {
+public:
+    EarlySkuQuery()
+        : first_(std::async(std::launch::async, [this] { return wmi_.ReadOperatingSystemSkus(); })) {}
+    tolvane::SkuReading ReadOperatingSystemSkus() override {
+        return first_.valid() ? first_.get() : wmi_.ReadOperatingSystemSkus();
+    }
+
+private:
+    tolvane::WmiSkuQuery wmi_;
+    std::future<tolvane::SkuReading> first_;
+};
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
@@ -30,6 +48,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // An empty card reader or optical drive asked about (the drive lists, the fixed-disk test of
     // a run) must not stop the program with a "no disk" box.
     SetErrorMode(SEM_FAILCRITICALERRORS);
+    EarlySkuQuery sku;
 
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
@@ -46,7 +65,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     Win32SaveDialog saveDialog;
     Win32FileSystem files;
     Win32VersionQuery version;
-    WmiSkuQuery sku;
     Win32ShellOpener shell;
     Services services{messages, clock,  environment, beeper,  processes, writer,
                       files,    drives, saveDialog,  version, sku,       win32::ProgramFolder()};

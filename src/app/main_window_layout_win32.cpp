@@ -50,6 +50,18 @@ RECT PixelRect(const WidgetSpec& row, UINT dpi) {
                 TwipsToPixels(top + row.Rect.Height, dpi)};
 }
 
+bool IsDropDown(WidgetKind kind) {
+    return kind == WidgetKind::DriveList || kind == WidgetKind::DropDownList;
+}
+
+// Where the control stands now, in its parent's client coordinates.
+RECT ShownRect(HWND control) {
+    RECT shown{};
+    GetWindowRect(control, &shown);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&shown), 2);
+    return shown;
+}
+
 // Frames draw their captions in the highlight colour through WM_CTLCOLORSTATIC, which a themed
 // group box ignores: these few are drawn the classic way. A theme class that names nothing turns
 // theming off (an empty name would be refused by some implementations).
@@ -143,7 +155,6 @@ bool MainWindow::Create(HINSTANCE instance) {
     CreateWidgets(instance);
     LayOutWidgets();
     SizeToDesign();
-    CreateToolTips();
     LoadIcons();
     lastFocus_ = Widget(WidgetId::Command1);
     built_ = true;
@@ -192,9 +203,16 @@ void MainWindow::CreateWidgets(HINSTANCE instance) {
               [](const WidgetSpec* a, const WidgetSpec* b) { return a->Tab < b->Tab; });
     for (const WidgetSpec* row : byTab) {
         const ControlStyle style = StyleOf(row->Kind);
+        // Made in place, lists with their dropped part: the layout then finds most widgets
+        // where they belong already.
+        RECT rect = PixelRect(*row, dpi_);
+        if (IsDropDown(row->Kind)) {
+            rect.bottom += win32::ScaleFrom96(kDropDownExtra, dpi_);
+        }
         HWND control = CreateWindowExW(
-            style.ExStyle, style.ClassName, Widen(row->Caption).c_str(), style.Style, 0, 0, 0, 0,
-            Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->Id)), instance, nullptr);
+            style.ExStyle, style.ClassName, Widen(row->Caption).c_str(), style.Style, rect.left,
+            rect.top, rect.right - rect.left, rect.bottom - rect.top, Handle(),
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->Id)), instance, nullptr);
         if (control == nullptr) {
             continue;
         }
@@ -228,9 +246,10 @@ void MainWindow::LayOutWidgets() {
         HGDIOBJ font = row.Look == WidgetLook::Bold ? boldFont_.Get() : font_.Get();
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         const RECT rect = PixelRect(row, dpi_);
-        if (row.Kind == WidgetKind::DriveList || row.Kind == WidgetKind::DropDownList) {
+        const RECT shown = ShownRect(control);
+        if (IsDropDown(row.Kind)) {
             PlaceDropDown(control, rect);
-        } else if (row.Kind != WidgetKind::StatusBar) {
+        } else if (row.Kind != WidgetKind::StatusBar && !EqualRect(&rect, &shown)) {
             MoveWindow(control, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
                        FALSE);
         }
@@ -244,8 +263,12 @@ void MainWindow::PlaceDropDown(HWND list, const RECT& rect) const {
     // The window's height includes the dropped list; the closed box is sized through its
     // selection field, so that it stands exactly as tall as the design says.
     const int height = rect.bottom - rect.top;
-    MoveWindow(list, rect.left, rect.top, rect.right - rect.left,
-               height + win32::ScaleFrom96(kDropDownExtra, dpi_), FALSE);
+    // A list made in place holds its dropped part already; one the DPI moved is placed anew.
+    const RECT shown = ShownRect(list);
+    if (shown.left != rect.left || shown.top != rect.top || shown.right != rect.right) {
+        MoveWindow(list, rect.left, rect.top, rect.right - rect.left,
+                   height + win32::ScaleFrom96(kDropDownExtra, dpi_), FALSE);
+    }
     // Some combo boxes take a field height a little differently from how they report it, so
     // correct by what the box then measures.
     LRESULT request = SendMessageW(list, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
@@ -422,6 +445,12 @@ void MainWindow::Show(int showCommand) {
     }
     ShowWindow(Handle(), showCommand);
     UpdateWindow(Handle());
+    if (toolTips_ == nullptr) {
+        // Each tool tip subclasses the control it watches, which makes every message the
+        // control handles dearer; made after the first paint, they stay out of the start (under
+        // Wine they made up a fifth of it), and nobody points at a control that soon.
+        PostMessageW(Handle(), kMakeToolTipsMessage, 0, 0);
+    }
     if (GetActiveWindow() == Handle() && lastFocus_ != nullptr) {
         SetFocus(lastFocus_);
     }

@@ -82,6 +82,11 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     }
     case WM_SIZE: LayOutStatusBar(); return 0;
+    case kMakeToolTipsMessage:
+        if (toolTips_ == nullptr) {
+            CreateToolTips();
+        }
+        return 0;
     case WM_DEVICECHANGE:
         // Whatever device the news is about (lParam may describe any kind, or none): a new
         // reading of the drives is cheap.

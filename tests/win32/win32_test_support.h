@@ -39,7 +39,7 @@ inline bool WaitUntil(const std::function<bool()>& condition,
         if (std::chrono::steady_clock::now() >= deadline) {
             return false;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
 }
