@@ -44,9 +44,7 @@ public:
 
     MessageAnswer Show(std::string_view text, MessageButtons buttons, MessageIcon icon) override {
         Seen.push_back({std::string(text), buttons, icon});
-        if (OnShow) {
-            OnShow();
-        }
+        OnShow ? OnShow() : void();
         return Answers.empty() ? (buttons == MessageButtons::YesNo ? MessageAnswer::Yes
                                                                     : MessageAnswer::Ok)
                                : Take(Answers);
@@ -158,7 +156,7 @@ public:
         }
         Started.push_back(commandLine);
         WindowStyles.push_back(windowStyle);
-        return std::make_unique<Started_>(script);
+        return std::make_unique<Process>(script);
     }
     bool StartDetached(const std::string& commandLine, std::int32_t windowStyle,
                        std::string& error) override {
@@ -175,13 +173,11 @@ public:
         Event();
     }
     void Pause(std::uint32_t milliseconds) override {
-        if (milliseconds == kPollPauseMs) {
-            Tick += TickStep;
-            return;
+        Tick += milliseconds == kPollPauseMs ? TickStep : milliseconds;
+        if (milliseconds != kPollPauseMs) {
+            LongPauses.push_back(milliseconds);
+            Event();
         }
-        Tick += milliseconds;
-        LongPauses.push_back(milliseconds);
-        Event();
     }
     std::uint32_t TickMs() override { return Tick; }
 
@@ -191,24 +187,14 @@ private:
             DuringWait();
         }
     }
-    class Watched_ : public WatchedProcess {
-    public:
-        explicit Watched_(Script script) : script_(script) {}
-        bool HasEnded() override { return script_.PollsUntilEnd-- <= 0; }
-        std::uint32_t ExitStatus() override { return script_.ExitStatus; }
-
-    private:
-        Script script_;
-    };
-    class Started_ : public StartedProcess {
-    public:
-        explicit Started_(Script script) : script_(script) {}
+    struct Process : StartedProcess, WatchedProcess {
+        explicit Process(Script script) : Run(script) {}
         std::unique_ptr<WatchedProcess> Open() override {
-            return script_.OpenFails ? nullptr : std::make_unique<Watched_>(script_);
+            return Run.OpenFails ? nullptr : std::make_unique<Process>(Run);
         }
-
-    private:
-        Script script_;
+        bool HasEnded() override { return Run.PollsUntilEnd-- <= 0; }
+        std::uint32_t ExitStatus() override { return Run.ExitStatus; }
+        Script Run;
     };
 };
 

@@ -9,47 +9,32 @@ namespace {
 
 using testing::FakeClock;
 
-constexpr ScanMode kAllModes[] = {ScanMode::ScanOnly,    ScanMode::ScanFast,
-                                  ScanMode::ScanFix,     ScanMode::ScanFixFast,
-                                  ScanMode::ScanRecover, ScanMode::ScanReEval};
-
-TEST(ExitCodeSentence, TableByModeClass) {
-    struct Row {
-        int Code;
-        const char* ReadOnly;
-        const char* FastFix;
-        const char* FullFix;
-    };
-    const Row rows[] = {
-        {0, " - No Errors were found.", " - No Errors were found.", " - No Errors were found."},
-        {1, " - Errors were found but not fixed, because /f was not specified.",
-         " - Errors were found and fixed, but errors may remain on the drive because /i /c was "
+// The sentence a technician reads for each code, by the mode's class: read-only, fast repair
+// (/I /C), full repair; codes outside 0 to 3 are unknown.
+TEST(ExitCodeSentence, ByCodeAndModeClass) {
+    const char* sentences[4][3] = {
+        {"No Errors were found.", "No Errors were found.", "No Errors were found."},
+        {"Errors were found but not fixed, because /f was not specified.",
+         "Errors were found and fixed, but errors may remain on the drive because /i /c was "
          "specified.",
-         " - Errors were found and fixed."},
-        {2,
-         " - Disk cleanup, such as garbage collection, was not performed because /f was not "
+         "Errors were found and fixed."},
+        {"Disk cleanup, such as garbage collection, was not performed because /f was not "
          "specified.",
-         " - Disk cleanup, such as garbage collection, was performed; but errors may remain on "
-         "the drive because /i /c was specified.",
-         " - Disk cleanup, such as garbage collection, was performed."},
-        {3, " - Could not check the disk, or errors were not fixed because /f was not specified.",
-         " - Could not check the disk, or errors could not be fixed; try again without using /I "
-         "/C.",
-         " - Could not check the disk, or errors could not be fixed."},
-    };
-    for (const Row& row : rows) {
-        for (ScanMode mode : kAllModes) {
-            const ExitCodeReading reading = ExitCodeSentence(row.Code, mode);
-            const char* expected = IsReadOnlyMode(mode)            ? row.ReadOnly
-                                   : mode == ScanMode::ScanFixFast ? row.FastFix
-                                                                   : row.FullFix;
-            EXPECT_EQ(reading.Sentence, expected) << row.Code << " " << static_cast<int>(mode);
-            EXPECT_TRUE(reading.Known);
+         "Disk cleanup, such as garbage collection, was performed; but errors may remain on the "
+         "drive because /i /c was specified.",
+         "Disk cleanup, such as garbage collection, was performed."},
+        {"Could not check the disk, or errors were not fixed because /f was not specified.",
+         "Could not check the disk, or errors could not be fixed; try again without using /I /C.",
+         "Could not check the disk, or errors could not be fixed."}};
+    for (int code = 0; code < 4; ++code) {
+        for (ScanMode mode : {ScanMode::ScanOnly, ScanMode::ScanFast, ScanMode::ScanFixFast,
+                              ScanMode::ScanFix, ScanMode::ScanRecover, ScanMode::ScanReEval}) {
+            const int column = IsReadOnlyMode(mode) ? 0 : mode == ScanMode::ScanFixFast ? 1 : 2;
+            EXPECT_EQ(ExitCodeSentence(code, mode).Sentence,
+                      std::string(" - ") + sentences[code][column]);
+            EXPECT_TRUE(ExitCodeSentence(code, mode).Known);
         }
     }
-}
-
-TEST(ExitCodeSentence, CodesOutsideZeroToThreeAreUnknown) {
     for (int code : {4, 259, -1, INT32_MIN}) {
         EXPECT_FALSE(ExitCodeSentence(code, ScanMode::ScanFix).Known);
         EXPECT_EQ(ExitCodeSentence(code, ScanMode::ScanOnly).Sentence, " - Unknown Error.");

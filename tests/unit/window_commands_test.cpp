@@ -50,40 +50,25 @@ TEST_F(CommandsTest, SaveLogWritesTheWholeLogAndAsksBeforeOverwriting) {
     }
 }
 
-TEST_F(CommandsTest, AutoSaveSwitchAsksForAFileAndCancelTurnsItOff) {
-    model.SetAutoSaveCheck(1);
-    ASSERT_EQ(messages.Seen.size(), 1u);
-    EXPECT_EQ(messages.Seen[0].Text,
-              "   Select a file name and location.\r\nAuto-save will occur after each entry.");
-    EXPECT_EQ(dialog.Requests.size(), 1u);
+TEST_F(CommandsTest, AutoSaveAsksForAFileAndIsOnOnlyWithADriveLetteredPath) {
+    model.SetAutoSaveCheck(1); // cancelled
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"   Select a file name and location.\r\n"
+                                                          "Auto-save will occur after each entry."});
     EXPECT_EQ(model.Settings().AutoSaveCheck, 0);
     EXPECT_EQ(model.Settings().LogFilePath, "chkdsk_log.txt");
-    EXPECT_TRUE(writer.Writes.empty());
-
-    // Switching off does nothing more.
-    Choose("E:\\run.txt");
-    model.SetAutoSaveCheck(1);
-    EXPECT_EQ(model.Settings().AutoSaveCheck, 1);
-    EXPECT_EQ(writer.Writes.size(), 1u);
-    model.SetAutoSaveCheck(0);
-    EXPECT_EQ(dialog.Requests.size(), 2u);
-    EXPECT_EQ(writer.Writes.size(), 1u);
-}
-
-TEST_F(CommandsTest, PathsWithoutADriveLetterSwitchAutoSaveOffOnlyForNewFiles) {
     Choose("\\\\server\\share\\new.txt");
     model.SetAutoSaveCheck(1);
-    EXPECT_EQ(writer.Writes.size(), 1u); // written all the same
-    EXPECT_EQ(model.Settings().AutoSaveCheck, 0);
-
+    EXPECT_EQ(model.Settings().AutoSaveCheck, 0); // a new file without a drive letter
     Choose("E:\\run.txt");
     model.SetAutoSaveCheck(1);
     files.Existing = {"\\\\server\\share\\old.txt"};
     Choose("\\\\server\\share\\old.txt");
     messages.Answers = {MessageAnswer::Ok};
     model.PressSaveLog();
-    EXPECT_EQ(model.Settings().AutoSaveCheck, 1);
-    EXPECT_EQ(model.Settings().LogFilePath, "\\\\server\\share\\old.txt");
+    EXPECT_EQ(model.Settings().AutoSaveCheck, 1); // an existing one keeps it on
+    model.SetAutoSaveCheck(0);                     // switching off asks nothing
+    EXPECT_EQ(dialog.Requests.size(), 4u);
+    EXPECT_EQ(writer.Writes.size(), 3u); // written all the same
 }
 
 TEST_F(CommandsTest, AFailingDialogIsTriedOnceMoreInItsClassicStyle) {
@@ -116,23 +101,14 @@ TEST_F(CommandsTest, SchedulesDriveOneAndCheckedDrivesInOrder) {
                                            {"chkntfs /c c:", kHidden}}));
     EXPECT_EQ(model.AutochkPanel(), "Autochk is enabled for drives:  c: d: c: ");
     EXPECT_TRUE(messages.Seen.empty());
-}
-
-TEST_F(CommandsTest, RemoveSetsThePanelThenCancels) {
-    model.PressScanNextBoot();
     model.PressUndoBootChk();
-    EXPECT_EQ(processes.Detached.back(),
-              (std::pair<std::string, std::int32_t>{"chkntfs /d", kHidden}));
+    EXPECT_EQ(processes.Detached.back(), (Started::value_type{"chkntfs /d", kHidden}));
     EXPECT_EQ(model.AutochkPanel(), "Autochk:  Not Enabled");
-}
-
-TEST_F(CommandsTest, DebugModeDoesNothing) {
-    files.Existing = {"C:\\Tools\\errorlevel_check.bat"};
-    model.ToggleDebugMode();
-    model.SetDriveCheck(2, 1);
+    files.Existing = {kBatchPath};
+    model.ToggleDebugMode(); // Debug Mode leaves both alone
     model.PressScanNextBoot();
     model.PressUndoBootChk();
-    EXPECT_TRUE(processes.Detached.empty());
+    EXPECT_EQ(processes.Detached.size(), 4u);
     EXPECT_EQ(model.AutochkPanel(), "Autochk:  Not Enabled");
 }
 
