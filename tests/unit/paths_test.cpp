@@ -40,34 +40,29 @@ TEST(TemporaryPathBeside, UniqueForEachProcessAndAttempt) {
     }
 }
 
-constexpr const char* kSystem = "C:\\Windows\\system32";
-
-TEST(ResolveCommand, BareToolsComeFromTheSystemFolderWithTheCommandUnchanged) {
-    ResolvedCommand r = ResolveCommand("chkdsk C: /F", kSystem);
-    EXPECT_EQ(r.ApplicationPath, "C:\\Windows\\system32\\chkdsk.exe");
-    EXPECT_EQ(r.CommandLine, "chkdsk C: /F");
-    r = ResolveCommand("chkntfs /d", kSystem);
-    EXPECT_EQ(r.ApplicationPath, "C:\\Windows\\system32\\chkntfs.exe");
-    r = ResolveCommand("shutdown -s -t 3", "C:\\Windows\\system32\\");
-    EXPECT_EQ(r.ApplicationPath, "C:\\Windows\\system32\\shutdown.exe");
-    EXPECT_EQ(r.CommandLine, "shutdown -s -t 3");
-}
-
-TEST(ResolveCommand, BatchFilesRunThroughTheInterpreterQuoted) {
-    ResolvedCommand r = ResolveCommand("C:\\Program Files\\Tolvane\\errorlevel_check.bat", kSystem);
-    EXPECT_EQ(r.ApplicationPath, "C:\\Windows\\system32\\cmd.exe");
-    EXPECT_EQ(r.CommandLine, "cmd.exe /c \"\"C:\\Program Files\\Tolvane\\errorlevel_check.bat\"\"");
-    r = ResolveCommand("\"D:\\t\\X.CMD\"", kSystem);
-    EXPECT_EQ(r.CommandLine, "cmd.exe /c \"\"D:\\t\\X.CMD\"\"");
-}
-
-TEST(ResolveCommand, ProgramsWithAPathStartAsGiven) {
-    ResolvedCommand r = ResolveCommand("\"C:\\a b\\tool.exe\" /x", kSystem);
-    EXPECT_EQ(r.ApplicationPath, "C:\\a b\\tool.exe");
-    EXPECT_EQ(r.CommandLine, "\"C:\\a b\\tool.exe\" /x");
-    // A bare name that ends in .bat is not a path: it is looked up in the system folder only.
-    r = ResolveCommand("evil.bat", kSystem);
-    EXPECT_EQ(r.ApplicationPath, "C:\\Windows\\system32\\evil.bat");
+// System tools come from the system folder only; a batch file runs through the interpreter with
+// its path quoted; a program with a path of its own starts as given. The command is never changed.
+TEST(ResolveCommand, WhereEachKindOfCommandIsStartedFrom) {
+    const struct {
+        const char* Command;
+        const char* Application;
+        const char* CommandLine; // null: the command as it is
+    } rows[] = {
+        {"chkdsk C: /F", R"(C:\Windows\system32\chkdsk.exe)", nullptr},
+        {"shutdown -s -t 3", R"(C:\Windows\system32\shutdown.exe)", nullptr},
+        {"evil.bat", R"(C:\Windows\system32\evil.bat)", nullptr}, // a bare name is no path
+        {R"(C:\Program Files\T\check.bat)", R"(C:\Windows\system32\cmd.exe)",
+         R"(cmd.exe /c ""C:\Program Files\T\check.bat"")"},
+        {R"("D:\t\X.CMD")", R"(C:\Windows\system32\cmd.exe)", R"(cmd.exe /c ""D:\t\X.CMD"")"},
+        {R"("C:\a b\tool.exe" /x)", R"(C:\a b\tool.exe)", nullptr},
+    };
+    for (const auto& row : rows) {
+        for (const char* system : {R"(C:\Windows\system32)", R"(C:\Windows\system32\)"}) {
+            const ResolvedCommand resolved = ResolveCommand(row.Command, system);
+            EXPECT_EQ(resolved.ApplicationPath, row.Application) << row.Command;
+            EXPECT_EQ(resolved.CommandLine, row.CommandLine ? row.CommandLine : row.Command);
+        }
+    }
 }
 
 } // namespace

