@@ -1,5 +1,7 @@
 #include "about/help.h"
 
+#include "about/about_texts.h"
+
 #include <gtest/gtest.h>
 
 #include "fakes.h"
@@ -36,6 +38,14 @@ TEST(HelpEntry, OpensTheQuotedDocumentOrSaysItIsMissingEveryTime) {
         EXPECT_EQ(shown.Buttons, MessageButtons::Ok);
         EXPECT_EQ(shown.Icon, MessageIcon::Exclamation);
     }
+}
+
+TEST(AboutTexts, CaptionVersionAndTheAddressHandedToTheShell) {
+    EXPECT_EQ(about::Caption() + ", " + about::VersionLine(), "About Tolvane, Version 1.5.4");
+    FakeShellOpener shell;
+    shell.Succeeds = false;
+    OpenWebAddress(shell, "https://example.org/"); // a failure has nothing to report
+    EXPECT_EQ(shell.Opened, std::vector<std::string>{"https://example.org/"});
 }
 
 } // namespace

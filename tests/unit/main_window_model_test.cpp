@@ -152,7 +152,8 @@ protected:
 TEST_F(DriveListTest, ListsThePresentDrivesAndStartsOnTheCurrentFolders) {
     EXPECT_EQ(fresh->DriveEntries(), (std::vector<std::string>{"c: [SYSTEM]", "d:", "e: [DATA]", "n:"}));
     EXPECT_EQ(Drives(), std::vector<std::string>(5, "e: [DATA]"));
-    EXPECT_EQ(DriveListEntry('E', "Daten \xC3\xBC"), "e: [Daten \xC3\xBC]");
+    EXPECT_EQ(DriveListEntry('Z', "Daten \xC3\xBC"), "z: [Daten \xC3\xBC]");
+    EXPECT_EQ(EntryOfFolderDrive(fresh->DriveEntries(), "ex"), 0u); // no drive letter
     for (const char* folder : {"\\\\server\\share", "X:\\gone"}) {
         drives.CurrentDir = folder;
         EXPECT_EQ(ListDrives(drives).Current, 0u) << folder;
