@@ -12,7 +12,7 @@ class DriveQuery;
 // The drives a drive list offers, and the one it starts on.
 struct DriveChoices {
     std::vector<std::string> Entries;
-    std::size_t Current = 0;
+    std::size_t Current{};
 };
 
 // A drive list's entry: the lower-case letter and a colon, then the volume label in brackets

@@ -25,7 +25,7 @@ struct MainWindowCommands {
 // Form1: the main window. Builds its widgets from the design's table, shows the model's state
 // and hands every control event to the model (or to one of the commands above).
 // Posted by the first Show: the tool tips are made once the window has been drawn.
-inline constexpr UINT kMakeToolTipsMessage = WM_APP + 1;
+inline constexpr UINT kMakeToolTipsMessage = WM_APP;
 
 class MainWindow : public win32::WindowBase, public MainWindowObserver {
 public:

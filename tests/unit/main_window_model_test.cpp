@@ -3,6 +3,8 @@
 #include "app/drive_list.h"
 #include "fakes.h"
 
+#include <functional>
+
 namespace tolvane {
 namespace {
 
@@ -109,6 +111,33 @@ TEST_F(ModelRulesTest, OptionsToggleAndDebugModeChangesTheStartCaption) {
     EXPECT_EQ(model.StartCaption(), "Start");
 }
 
+// The window mirrors the model only when told, so every change must be told.
+TEST_F(ModelRulesTest, EveryChangeIsToldToTheWindow) {
+    struct Counter : MainWindowObserver {
+        int Changes = 0;
+        void OnStateChanged() override { ++Changes; }
+        void OnLogAppended(std::string_view) override {}
+        void OnCloseReady() override {}
+    } counter;
+    model.SetObserver(&counter);
+    const std::function<void()> changes[] = {
+        [&] { model.ToggleSubScansOption(); },   [&] { model.ToggleScanFixedDisksOnly(); },
+        [&] { model.EnableScanReEval(true); },   [&] { model.SetUseX(0); },
+        [&] { model.SetDriveCheck(2, 1); },      [&] { model.SetDriveEntry(2, "d:"); },
+        [&] { model.SetShutdownCheck(1); },      [&] { model.SetStatusPanels("a", "b"); },
+        [&] { model.SetCaption("Tolvane"); },    [&] { model.ChooseRescanNumber("5"); },
+        [&] { model.PressUndoBootChk(); },       [&] { model.ChooseScanMode(ScanMode::ScanOnly); },
+        [&] { model.RefreshDrives(); },          [&] { model.ChooseRescanPolicy(RescanPolicy::NoRescan); },
+    };
+    int index = 0;
+    for (const auto& change : changes) {
+        const int before = counter.Changes;
+        change();
+        EXPECT_GT(counter.Changes, before) << index++;
+    }
+    model.SetObserver(nullptr);
+}
+
 TEST_F(ModelRulesTest, ACloseDuringARunShowsInTheCaptionUntilTheWindowCloses) {
     model.SetCaption("Tolvane");
     EXPECT_TRUE(model.RequestClose()); // idle: closes at once, nothing to show
@@ -161,9 +190,9 @@ TEST_F(DriveListTest, ListsThePresentDrivesAndStartsOnTheCurrentFolders) {
 }
 
 TEST_F(DriveListTest, ARefreshKeepsPresentChoicesAndUnqueuesRemovedDrives) {
-    fresh->SetDriveEntry(2, "c: [SYSTEM]");
+    fresh->SetDriveEntry(2, "d:");
     fresh->SetDriveCheck(2, 1);
-    fresh->SetDriveEntry(3, "d:");
+    fresh->SetDriveEntry(3, "c: [SYSTEM]");
     fresh->SetDriveCheck(3, 1);
     drives.Disks.erase("D:\\");
     drives.Set('C', kFixedDisk, "NEWNAME");
@@ -171,10 +200,10 @@ TEST_F(DriveListTest, ARefreshKeepsPresentChoicesAndUnqueuesRemovedDrives) {
     fresh->RefreshDrives();
     EXPECT_EQ(fresh->DriveEntries(),
               (std::vector<std::string>{"c: [NEWNAME]", "e: [DATA]", "f: [USB]", "n:"}));
-    EXPECT_EQ(Drives(), (std::vector<std::string>{"e: [DATA]", "c: [NEWNAME]", "e: [DATA]",
+    EXPECT_EQ(Drives(), (std::vector<std::string>{"e: [DATA]", "e: [DATA]", "c: [NEWNAME]",
                                                   "e: [DATA]", "e: [DATA]"}));
-    EXPECT_EQ(fresh->Settings().Drive2Check, 1);
-    EXPECT_EQ(fresh->Settings().Drive3Check, 0); // its disk is gone: never queued
+    EXPECT_EQ(fresh->Settings().Drive2Check, 0); // its disk is gone: never queued
+    EXPECT_EQ(fresh->Settings().Drive3Check, 1);
 }
 
 TEST_F(DriveListTest, ARefreshAskedForDuringARunWaitsForItsEnd) {
