@@ -92,8 +92,8 @@ TEST_F(CommandsTest, SchedulesDriveOneAndCheckedDrivesInOrder) {
 
     processes.Detached.clear();
     model.SetDriveCheck(2, 1);
-    model.SetDriveCheck(4, 1);
-    model.SetDriveEntry(4, "c: [SYSTEM]"); // the same drive twice is scheduled twice
+    model.SetDriveCheck(5, 1);
+    model.SetDriveEntry(5, "c: [SYSTEM]"); // the same drive twice is scheduled twice
     model.SetDriveEntry(3, "x:");          // unchecked: ignored
     model.PressScanNextBoot();
     EXPECT_EQ(processes.Detached, (Started{{"chkntfs /c c:", kHidden},
