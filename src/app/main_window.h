@@ -59,6 +59,7 @@ private:
     void LayOutWidgets();
     void PlaceDropDown(HWND list, const RECT& rect) const;
     void CutOutOverlaps() const;
+    void FitBesideOverlaps(HWND control, RECT& client) const;
     void SizeToDesign();
     void LayOutStatusBar();
     void CreateToolTips();

@@ -166,6 +166,11 @@ LRESULT MainWindow::HandleControlMessage(HWND control, UINT message, WPARAM wPar
     // frame's options here instead.
     switch (message) {
     case WM_GETDLGCODE: return DefSubclassProc(control, message, wParam, lParam) | DLGC_WANTARROWS;
+    case WM_NCCALCSIZE: {
+        const LRESULT result = DefSubclassProc(control, message, wParam, lParam);
+        FitBesideOverlaps(control, *reinterpret_cast<RECT*>(lParam)); // first of both forms
+        return result;
+    }
     case WM_KEYDOWN:
         if (wParam == VK_UP || wParam == VK_LEFT || wParam == VK_DOWN || wParam == VK_RIGHT) {
             StepOptionButton(control, wParam == VK_DOWN || wParam == VK_RIGHT);

@@ -120,7 +120,7 @@ void ExpectCaptionsFit(const MainWindow& view) {
             over = RECT{over.left, over.top + margin, over.left + over.right,
                         over.top + over.bottom + margin};
             if (upper.Tab > row.Tab && upper.Kind != WidgetKind::Frame &&
-                upper.Kind != WidgetKind::StatusBar && dpi == 96) {
+                upper.Kind != WidgetKind::StatusBar) {
                 const RECT hidden = InkBox(dc, caption, text, canvas, over);
                 EXPECT_TRUE(IsRectEmpty(&hidden)) << "caption under " << upper.Name;
             }
