@@ -13,7 +13,7 @@
 namespace tolvane {
 namespace {
 
-using win32::UniqueHandle;
+using win32::ScopedHandle;
 
 constexpr std::uint32_t kTemporaryNameAttempts = 16;
 constexpr DWORD kLargestWrite = 1u << 30;
@@ -105,7 +105,7 @@ bool WriteBytes(HANDLE file, std::string_view bytes, std::optional<std::uint64_t
 // A temporary file being written; deleted when it goes out of scope before Keep.
 class PendingFile {
 public:
-    PendingFile(std::wstring path, UniqueHandle file)
+    PendingFile(std::wstring path, ScopedHandle file)
         : path_(std::move(path)), file_(std::move(file)) {}
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
@@ -123,7 +123,7 @@ public:
 
 private:
     std::wstring path_;
-    UniqueHandle file_;
+    ScopedHandle file_;
     bool kept_ = false;
 };
 
@@ -135,7 +135,7 @@ std::optional<PendingFile> CreateTemporaryBeside(const std::wstring& target) {
             return std::nullopt;
         }
         std::wstring path = win32::Widen(name);
-        UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file) {
             return std::optional<PendingFile>(std::in_place, std::move(path), std::move(file));
@@ -169,7 +169,7 @@ bool ReplaceFileContents(const std::wstring& target, std::string_view bytes,
 
 bool AppendToFile(const std::wstring& target, std::string_view bytes,
                   std::optional<std::uint64_t> stopAfter) {
-    UniqueHandle file(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+    ScopedHandle file(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         return false;

@@ -9,9 +9,6 @@
 
 namespace tolvane::win32 {
 
-// The name the kernel-handle owner had before the kit gathered the owners in one template.
-using UniqueHandle = ScopedHandle;
-
 std::wstring Widen(std::string_view utf8);
 std::string Narrow(std::wstring_view utf16);
 

@@ -13,11 +13,11 @@
 namespace tolvane {
 namespace {
 
-using win32::UniqueHandle;
+using win32::ScopedHandle;
 
 class Win32WatchedProcess : public WatchedProcess {
 public:
-    explicit Win32WatchedProcess(UniqueHandle handle) : handle_(std::move(handle)) {}
+    explicit Win32WatchedProcess(ScopedHandle handle) : handle_(std::move(handle)) {}
     bool HasEnded() override { return WaitForSingleObject(handle_.Get(), 0) == WAIT_OBJECT_0; }
     std::uint32_t ExitStatus() override {
         DWORD status = 0;
@@ -26,12 +26,12 @@ public:
     }
 
 private:
-    UniqueHandle handle_;
+    ScopedHandle handle_;
 };
 
 class Win32StartedProcess : public StartedProcess {
 public:
-    explicit Win32StartedProcess(UniqueHandle creation) : creation_(std::move(creation)) {}
+    explicit Win32StartedProcess(ScopedHandle creation) : creation_(std::move(creation)) {}
     std::unique_ptr<WatchedProcess> Open() override {
         // Opened from the creation handle rather than by id: an id may already name nothing
         // (Wine drops a process that has ended from its id table) or, later, another process.
@@ -40,15 +40,15 @@ public:
                              PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, 0)) {
             return nullptr;
         }
-        UniqueHandle handle(opened);
+        ScopedHandle handle(opened);
         return std::make_unique<Win32WatchedProcess>(std::move(handle));
     }
 
 private:
-    UniqueHandle creation_;
+    ScopedHandle creation_;
 };
 
-bool CreateChild(const std::string& commandLine, std::int32_t windowStyle, UniqueHandle& process,
+bool CreateChild(const std::string& commandLine, std::int32_t windowStyle, ScopedHandle& process,
                  std::string& error) {
     const ResolvedCommand resolved = ResolveCommand(commandLine, win32::SystemFolder());
     const std::wstring application = win32::Widen(resolved.ApplicationPath);
@@ -78,7 +78,7 @@ bool CreateChild(const std::string& commandLine, std::int32_t windowStyle, Uniqu
 std::unique_ptr<StartedProcess> Win32ProcessHost::Start(const std::string& commandLine,
                                                         std::int32_t windowStyle,
                                                         std::string& error) {
-    UniqueHandle process;
+    ScopedHandle process;
     if (!CreateChild(commandLine, windowStyle, process, error)) {
         return nullptr;
     }
@@ -87,7 +87,7 @@ std::unique_ptr<StartedProcess> Win32ProcessHost::Start(const std::string& comma
 
 bool Win32ProcessHost::StartDetached(const std::string& commandLine, std::int32_t windowStyle,
                                      std::string& error) {
-    UniqueHandle process;
+    ScopedHandle process;
     return CreateChild(commandLine, windowStyle, process, error);
 }
 
