@@ -27,48 +27,6 @@ std::wstring ProgramNamed(const wchar_t* variable) {
 }
 const std::wstring programPath = ProgramNamed(L"TOLVANE_EXE");
 
-// A started program, ended by force if a test leaves it running.
-class Child {
-public:
-    explicit Child(const std::wstring& path) {
-        std::wstring commandLine = L"\"" + path + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof(startup);
-        CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       nullptr, &startup, &info_);
-    }
-    ~Child() {
-        if (WaitForExit(0) == STILL_ACTIVE) {
-            TerminateProcess(info_.hProcess, 99);
-            WaitForSingleObject(info_.hProcess, 5000);
-        }
-        CloseHandle(info_.hThread);
-        CloseHandle(info_.hProcess);
-    }
-    DWORD Id() const { return info_.dwProcessId; }
-    DWORD WaitForExit(DWORD milliseconds) { // STILL_ACTIVE when it has not ended in time
-        DWORD code = STILL_ACTIVE;
-        if (WaitForSingleObject(info_.hProcess, milliseconds) == WAIT_OBJECT_0) {
-            GetExitCodeProcess(info_.hProcess, &code);
-        }
-        return code;
-    }
-    // Polls until one of the program's top-level windows with this caption is visible.
-    HWND WaitForWindow(const std::wstring& caption = L"Tolvane") {
-        HWND found = nullptr;
-        WaitUntil([&] {
-            for (HWND window : TopLevelWindows(Id(), caption)) {
-                found = IsWindowVisible(window) ? window : found;
-            }
-            return found != nullptr || WaitForExit(0) != STILL_ACTIVE;
-        });
-        return found;
-    }
-
-private:
-    PROCESS_INFORMATION info_{};
-};
-
 HWND Control(HWND window, W id) {
     return GetDlgItem(window, static_cast<int>(id));
 }
@@ -221,30 +179,6 @@ TEST(EndToEnd, ADebugModeRunClosedDuringAPassSavesTheWindowsLogAndEnds) {
     EXPECT_TRUE(saved.starts_with(log) && saved.find("Errorlevel:  3", log.size()) != log.npos)
         << saved;
     EXPECT_EQ(journal.Text(), "") << "chkdsk ran instead of the batch file";
-}
-
-// Not a pass-or-fail test: prints the median time from start to visible window of the program
-// and of a bare window program, started in turns, and their ratio.
-TEST(StartupTiming, ProgramAgainstAMinimalWindowProgram) {
-    std::vector<double> times[2];
-    for (int round = 0; round < 5; ++round) {
-        for (const int which : {0, 1}) {
-            const auto begin = std::chrono::steady_clock::now();
-            Child child(which == 0 ? ProgramNamed(L"TOLVANE_MINIMAL_WINDOW_EXE") : programPath);
-            HWND window = child.WaitForWindow(which == 0 ? L"Minimal window" : kMainCaption);
-            ASSERT_NE(window, nullptr);
-            times[which].push_back(
-                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin)
-                    .count());
-            PostMessageW(window, WM_CLOSE, 0, 0);
-            child.WaitForExit(10000);
-        }
-    }
-    std::sort(times[0].begin(), times[0].end());
-    std::sort(times[1].begin(), times[1].end());
-    std::printf("Start to visible window, median of 5: minimal window program %.1f ms, "
-                "tolvane.exe %.1f ms, ratio %.2f\n",
-                times[0][2], times[1][2], times[1][2] / times[0][2]);
 }
 
 } // namespace

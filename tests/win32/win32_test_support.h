@@ -169,4 +169,46 @@ inline std::vector<HWND> TopLevelWindows(DWORD processId,
     return windows;
 }
 
+// A started program, ended by force if a test leaves it running.
+class Child {
+public:
+    explicit Child(const std::wstring& path) {
+        std::wstring commandLine = L"\"" + path + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        CreateProcessW(path.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       nullptr, &startup, &info_);
+    }
+    ~Child() {
+        if (WaitForExit(0) == STILL_ACTIVE) {
+            TerminateProcess(info_.hProcess, 99);
+            WaitForSingleObject(info_.hProcess, 5000);
+        }
+        CloseHandle(info_.hThread);
+        CloseHandle(info_.hProcess);
+    }
+    DWORD Id() const { return info_.dwProcessId; }
+    DWORD WaitForExit(DWORD milliseconds) { // STILL_ACTIVE when it has not ended in time
+        DWORD code = STILL_ACTIVE;
+        if (WaitForSingleObject(info_.hProcess, milliseconds) == WAIT_OBJECT_0) {
+            GetExitCodeProcess(info_.hProcess, &code);
+        }
+        return code;
+    }
+    // Polls until one of the program's top-level windows with this caption is visible.
+    HWND WaitForWindow(const std::wstring& caption = L"Tolvane") {
+        HWND found = nullptr;
+        WaitUntil([&] {
+            for (HWND window : TopLevelWindows(Id(), caption)) {
+                found = IsWindowVisible(window) ? window : found;
+            }
+            return found != nullptr || WaitForExit(0) != STILL_ACTIVE;
+        });
+        return found;
+    }
+
+private:
+    PROCESS_INFORMATION info_{};
+};
+
 } // namespace tolvane::testing
