@@ -13,7 +13,7 @@ protected:
     StartupChecksTest() {
         environment.Values["os"] = "Windows_NT";
         version.Numbers = {2, 6};
-        sku.Reading = {true, {1}, {}};
+        sku.Reading = {true, {16, 1}, {}}; // the instance met last decides
     }
     MainWindowLoad Load() { return LoadMainWindow(model, services); }
 };
@@ -66,8 +66,6 @@ TEST_F(StartupChecksTest, OutsideTheNtFamilyTheRefusalIsTheOnlyStep) {
 }
 
 using testing::FakeEnvironment;
-using testing::FakeSkuQuery;
-using testing::FakeVersionQuery;
 
 TEST(IsNTFamily, OnlyTheExactValueOfOsCounts) {
     for (const char* value : {"Windows_NT", "WINDOWS_NT", "Windows_NT ", ""}) {
@@ -78,27 +76,6 @@ TEST(IsNTFamily, OnlyTheExactValueOfOsCounts) {
     FakeEnvironment other; // the name is looked up as "os"
     other.Values["OS"] = "Windows_NT";
     EXPECT_FALSE(IsNTFamily(other));
-}
-
-TEST(VistaCheck, TheEditionOfTheLastInstanceIsReadOnVersionSixOfNtOnly) {
-    const struct {
-        std::uint32_t Platform, Major;
-        std::vector<std::int32_t> Skus;
-        const char* Edition; // none: not Vista, and the edition is not asked
-    } rows[] = {{2, 6, {7}, "Unknown ?"},      {2, 6, {}, "Unknown ?"}, // no instance gives 0
-                {2, 6, {1, 16}, "Business N"}, {2, 6, {16, 1}, "Ultimate"},
-                {2, 5, {1}, nullptr},          {1, 6, {1}, nullptr}}; // not NT
-    for (const auto& row : rows) {
-        FakeVersionQuery version;
-        version.Numbers = {row.Platform, row.Major};
-        FakeSkuQuery sku;
-        sku.Reading.Values = row.Skus;
-        const std::optional<clsVistaCheck> check = clsVistaCheck::Create(version, sku);
-        ASSERT_TRUE(check.has_value());
-        EXPECT_EQ(check->IsThisVista, row.Edition != nullptr) << row.Major;
-        EXPECT_EQ(check->VistaCheckSKU, row.Edition ? row.Edition : "") << row.Major;
-        EXPECT_EQ(sku.Reads, row.Edition ? 1 : 0) << row.Major;
-    }
 }
 
 } // namespace
