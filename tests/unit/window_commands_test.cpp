@@ -139,42 +139,35 @@ TEST_F(CommandsTest, MissingChkntfsIsReportedWhereTheStepsLeaveIt) {
     EXPECT_EQ(messages.Seen.back().Text, notFound);
 }
 
-TEST_F(CommandsTest, FirstSwitchOnCreatesTheBatchFile) {
-    model.ToggleDebugMode();
-    ASSERT_EQ(writer.Writes.size(), 1u);
-    EXPECT_EQ(writer.Writes[0].Path, kBatchPath);
-    EXPECT_TRUE(writer.Writes[0].Overwrite);
-    // The writer adds the final CR LF.
-    EXPECT_EQ(writer.Writes[0].Text,
-              "@echo off & echo hi there! & echo enter a number to return as an exit code: & "
-              "echo hint:  0 = no errors / normal app termination\r\nset /p err=\r\nexit %err%");
-    ASSERT_EQ(messages.Seen.size(), 2u);
-    EXPECT_EQ(messages.Seen[0].Text, "Errorlevel_Check.bat not found.  Creating...");
-    EXPECT_EQ(messages.Seen[1].Text, "                     You've enabled Debug Mode!\r\n"
-                                     "Uses errorlevel_check.bat in the app.path and a msgbox\r\n"
-                                     "      to test exit code handling and application flow.");
-    EXPECT_TRUE(model.Settings().UIMenu_DebugMode);
-}
-
-TEST_F(CommandsTest, AnExistingFileIsUsedUnchangedAndSwitchOffSaysNothing) {
-    files.Existing = {kBatchPath};
-    model.ToggleDebugMode();
-    EXPECT_TRUE(writer.Writes.empty());
-    EXPECT_EQ(messages.Seen.size(), 1u);
-    EXPECT_TRUE(model.Settings().UIMenu_DebugMode);
-    model.ToggleDebugMode();
-    EXPECT_EQ(messages.Seen.size(), 1u);
-    EXPECT_FALSE(model.Settings().UIMenu_DebugMode);
-}
-
-TEST_F(CommandsTest, ReadOnlyFolderLeavesTheModeOff) {
+// Debug Mode needs its batch file in the program's folder: one already there is used as the tester
+// left it; a folder that cannot take one leaves the mode off.
+TEST_F(CommandsTest, DebugModeWritesItsBatchFileOnceOrStaysOff) {
     writer.Fails = true;
     model.ToggleDebugMode();
-    ASSERT_EQ(messages.Seen.size(), 2u);
-    EXPECT_EQ(messages.Seen[1].Text, "  Cannot create Errorlevel_Check.bat\r\n"
-                                     "(are you running from read-only media?)\r\n"
-                                     "          Aborting Debug Mode...");
     EXPECT_FALSE(model.Settings().UIMenu_DebugMode);
+    writer.Fails = false;
+    model.ToggleDebugMode();
+    EXPECT_TRUE(model.Settings().UIMenu_DebugMode);
+    ASSERT_EQ(writer.Writes.size(), 2u);
+    EXPECT_TRUE(writer.Writes[1].Path == kBatchPath && writer.Writes[1].Overwrite);
+    EXPECT_EQ(writer.Writes[1].Text, // the writer adds the final CR LF
+              "@echo off & echo hi there! & echo enter a number to return as an exit code: & "
+              "echo hint:  0 = no errors / normal app termination\r\nset /p err=\r\nexit %err%");
+    EXPECT_EQ(messages.Texts(),
+              (std::vector<std::string>{"Errorlevel_Check.bat not found.  Creating...",
+                                        "  Cannot create Errorlevel_Check.bat\r\n"
+                                        "(are you running from read-only media?)\r\n"
+                                        "          Aborting Debug Mode...",
+                                        "Errorlevel_Check.bat not found.  Creating...",
+                                        "                     You've enabled Debug Mode!\r\n"
+                                        "Uses errorlevel_check.bat in the app.path and a msgbox\r\n"
+                                        "      to test exit code handling and application flow."}));
+    model.ToggleDebugMode(); // off, silently
+    files.Existing = {kBatchPath};
+    model.ToggleDebugMode();
+    EXPECT_EQ(writer.Writes.size(), 2u);
+    EXPECT_EQ(messages.Seen.size(), 5u);
+    EXPECT_TRUE(model.Settings().UIMenu_DebugMode);
 }
 
 } // namespace
