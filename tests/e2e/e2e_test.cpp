@@ -1,13 +1,11 @@
-// The real tolvane.exe, started as a user starts it, watched and driven from outside through its
-// windows only.
+// The real tolvane.exe, started as a user starts it and driven from outside through its windows.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <dbt.h>
 #include <dlgs.h>
 
-#include <algorithm>
-#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "app/main_window_widgets.h"
@@ -20,16 +18,11 @@ using W = tolvane::WidgetId;
 
 constexpr wchar_t kMainCaption[] = L"Tolvane   v1.5  -  Chkdsk.exe Wrapper/Enhancer for Windows";
 
-// CTest names the programs in Unix form, which Wine reads as paths on the current drive (Z:).
-std::wstring ProgramNamed(const wchar_t* variable) {
-    const wchar_t* path = _wgetenv(variable);
-    return path != nullptr ? fs::absolute(path).wstring() : std::wstring();
-}
-const std::wstring programPath = ProgramNamed(L"TOLVANE_EXE");
+// CTest names the program in Unix form, which Wine reads as a path on the current drive (Z:).
+const wchar_t* const programVariable = _wgetenv(L"TOLVANE_EXE");
+const std::wstring programPath = programVariable ? fs::absolute(programVariable).wstring() : L"";
 
-HWND Control(HWND window, W id) {
-    return GetDlgItem(window, static_cast<int>(id));
-}
+HWND Control(HWND window, W id) { return GetDlgItem(window, static_cast<int>(id)); }
 
 // Presses the box's button and waits until the box has gone.
 bool Answer(HWND box, int buttonId = IDOK) {
@@ -118,10 +111,7 @@ TEST(EndToEnd, TheDriveListsFollowADiskPluggedInWhileItRuns) {
     ASSERT_FALSE(listsU()) << "U: is taken already";
     TempFolder disk;
     ASSERT_TRUE(DefineDosDeviceW(0, L"U:", disk.Path().c_str()));
-    const Undo unplug([&] {
-        DefineDosDeviceW(DDD_REMOVE_DEFINITION | DDD_EXACT_MATCH_ON_REMOVE, L"U:",
-                         disk.Path().c_str());
-    });
+    const Undo unplug([] { DefineDosDeviceW(DDD_REMOVE_DEFINITION, L"U:", nullptr); });
     SendBriefly(window, WM_DEVICECHANGE, DBT_DEVICEARRIVAL);
     EXPECT_TRUE(WaitUntil(listsU, std::chrono::seconds(3)));
 }
@@ -140,8 +130,8 @@ TEST(EndToEnd, ADebugModeRunClosedDuringAPassSavesTheWindowsLogAndEnds) {
     HWND window = program.WaitForWindow(kMainCaption);
     ASSERT_NE(window, nullptr);
 
-    // The advice, then the dialog proposing its name (in the Explorer-style dialog's combo box,
-    // or the classic dialog's edit). Typed without an extension, the name gets the default one.
+    // The advice, then the dialog proposing its name (Explorer-style or classic); typed without
+    // an extension, the name gets the default one.
     PostMessageW(Control(window, W::AutoSaveCheck), BM_CLICK, 0, 0);
     ASSERT_TRUE(Answer(program.WaitForWindow()));
     HWND dialog = program.WaitForWindow(L"Save Chkdsk Log as:");
@@ -151,13 +141,11 @@ TEST(EndToEnd, ADebugModeRunClosedDuringAPassSavesTheWindowsLogAndEnds) {
     EXPECT_TRUE(WaitUntil([&] { return TextOf(fileName) == "chkdsk_log.txt"; }));
     SendBriefly(fileName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>((folder / L"run log").c_str()));
     ASSERT_TRUE(Answer(dialog));
-    const fs::path logFile = folder / L"run log.txt";
 
-    ASSERT_TRUE(PressAltAnd(window, 'O', 'D')); // Debug Mode, with the batch file already there
-    ASSERT_TRUE(Answer(program.WaitForWindow()));
+    // Debug Mode, with the batch file already there.
+    ASSERT_TRUE(PressAltAnd(window, 'O', 'D') && Answer(program.WaitForWindow()));
 
-    // Two passes at most on drive T:; each pass first shows the command it stands in for, once
-    // it is logged and saved.
+    // Two passes at most on T:; each, once logged and saved, shows the command it stands in for.
     SendBriefly(Control(window, W::LimitRescans), BM_CLICK);
     ASSERT_TRUE(ChooseListItem(Control(window, W::RescanNumber), L"2"));
     ASSERT_TRUE(ChooseListItem(Control(window, W::Drive1), L"t:"));
@@ -166,16 +154,15 @@ TEST(EndToEnd, ADebugModeRunClosedDuringAPassSavesTheWindowsLogAndEnds) {
     HWND box = program.WaitForWindow();
     ASSERT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), "chkdsk T: /X") << "no second pass";
     const std::string log = TextOf(Control(window, W::ErrorDescText));
-    EXPECT_EQ(ReadBytes(logFile), log + "\r\n");
+    EXPECT_EQ(ReadBytes(folder / L"run log.txt"), log + "\r\n");
 
-    // Closed while the second pass runs: the caption says what the window waits for; then the
-    // pass ends, is logged and saved, and the program ends by itself.
+    // Closed during the second pass: the caption says so; the pass is logged, saved, and it ends.
     ASSERT_TRUE(Answer(box));
     PostMessageW(window, WM_CLOSE, 0, 0);
     const std::string closing = Narrow(kMainCaption) + " - closing when this pass ends";
     EXPECT_TRUE(WaitUntil([&] { return TextOf(window) == closing; }, std::chrono::seconds(1)));
     EXPECT_EQ(program.WaitForExit(10000), 0u);
-    const std::string saved = ReadBytes(logFile);
+    const std::string saved = ReadBytes(folder / L"run log.txt");
     EXPECT_TRUE(saved.starts_with(log) && saved.find("Errorlevel:  3", log.size()) != log.npos)
         << saved;
     EXPECT_EQ(journal.Text(), "") << "chkdsk ran instead of the batch file";

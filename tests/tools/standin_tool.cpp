@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cwchar>
 #include <iomanip>
 #include <sstream>
@@ -15,9 +16,8 @@
 namespace {
 
 std::wstring Variable(const wchar_t* name) {
-    wchar_t buffer[4096];
-    const DWORD length = GetEnvironmentVariableW(name, buffer, 4096);
-    return std::wstring(buffer, length < 4096 ? length : 0);
+    const wchar_t* value = _wgetenv(name);
+    return value != nullptr ? value : L"";
 }
 
 // Appends the command line in UTF-8 and returns how many lines the journal held before. Stand-ins

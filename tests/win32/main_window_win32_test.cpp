@@ -19,11 +19,11 @@ namespace {
 using namespace testing;
 using W = WidgetId;
 
-RECT PlaceOf(HWND parent, HWND child) { // left, top, width, height in the parent's client area
+RECT PlaceOf(HWND parent, HWND child) { // in the parent's client area
     RECT rect{};
     GetWindowRect(child, &rect);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-    return RECT{rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+    return rect;
 }
 
 class MainWindowTest : public ModelFixture {
@@ -117,8 +117,7 @@ void ExpectCaptionsFit(const MainWindow& view) {
         EXPECT_LE(ink.bottom, margin + client.bottom);
         for (const WidgetSpec& upper : Form1Widgets()) {
             RECT over = PlaceOf(control, view.Widget(upper.Id));
-            over = RECT{over.left, over.top + margin, over.left + over.right,
-                        over.top + over.bottom + margin};
+            OffsetRect(&over, 0, margin);
             if (upper.Tab > row.Tab && upper.Kind != WidgetKind::Frame &&
                 upper.Kind != WidgetKind::StatusBar) {
                 const RECT hidden = InkBox(dc, caption, text, canvas, over);
@@ -154,8 +153,8 @@ TEST_F(MainWindowTest, LayoutAndFontsAtEveryDpi) {
             const RECT place = PlaceOf(view->Handle(), Control(id));
             EXPECT_NEAR(place.left, MulDiv(rect.left, dpi, 96), 1);
             EXPECT_NEAR(place.top, MulDiv(rect.top, dpi, 96), 1);
-            EXPECT_NEAR(place.right, MulDiv(rect.right, dpi, 96), 1);
-            EXPECT_NEAR(place.bottom, MulDiv(rect.bottom, dpi, 96), 1);
+            EXPECT_NEAR(place.right - place.left, MulDiv(rect.right, dpi, 96), 1);
+            EXPECT_NEAR(place.bottom - place.top, MulDiv(rect.bottom, dpi, 96), 1);
         }
         for (WidgetId id : {W::UseX, W::Command1}) {
             LOGFONTW font{};

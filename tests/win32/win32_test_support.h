@@ -65,16 +65,12 @@ public:
         fs::create_directories(path_);
     }
     ~TempFolder() { // a program that has just ended may hold its image for a moment
-        WaitUntil(
-            [this] {
-                std::error_code error;
-                fs::remove_all(L"\\\\?\\" + path_.wstring(), error); // beyond MAX_PATH too
-                return !error;
-            },
-            std::chrono::seconds(5));
+        const std::wstring longForm = L"\\\\?\\" + path_.wstring(); // beyond MAX_PATH too
+        std::error_code error;
+        WaitUntil([&] { return fs::remove_all(longForm, error) != std::uintmax_t(-1); },
+                  std::chrono::seconds(5));
     }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
+    TempFolder(TempFolder&&) = delete;
     const fs::path& Path() const { return path_; }
     fs::path operator/(const fs::path& name) const { return path_ / name; }
 
@@ -100,13 +96,8 @@ public:
           codes_(SetVariable(L"TOLVANE_STANDIN_CODES", codes)),
           delay_(SetVariable(L"TOLVANE_STANDIN_DELAY_MS", delayMs)) {}
     std::string Text() const { return ReadBytes(folder_ / L"journal.txt"); }
-    std::string WaitForLines(size_t count) const { // for tools nobody waits for
-        std::string text;
-        WaitUntil([&] {
-            text = Text();
-            return static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) >= count;
-        });
-        return text;
+    bool WaitForText(const std::string& text) const { // for tools nobody waits for
+        return WaitUntil([&] { return Text() == text; });
     }
 
 private:
