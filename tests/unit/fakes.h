@@ -112,13 +112,8 @@ public:
     std::vector<SaveDialogRequest> Requests;
     SaveDialogOutcome Show(const SaveDialogRequest& request, std::string& chosenPath) override {
         Requests.push_back(request);
-        if (Answers.empty()) {
-            return SaveDialogOutcome::Cancelled;
-        }
-        const Answer answer = Take(Answers);
-        if (answer.Outcome == SaveDialogOutcome::Chosen) {
-            chosenPath = answer.Path;
-        }
+        const Answer answer = Answers.empty() ? Answer{SaveDialogOutcome::Cancelled, ""} : Take(Answers);
+        chosenPath = answer.Outcome == SaveDialogOutcome::Chosen ? answer.Path : chosenPath;
         return answer.Outcome;
     }
 };
@@ -223,7 +218,6 @@ public:
     std::map<std::string, Disk> Disks;
     bool HasSpaceEx = true;
     std::string CurrentDir = "C:\\Work";
-    NumberSeparators Locale;
     std::vector<std::string> Calls;
 
     // A drive with media, of the given type and label.
@@ -261,7 +255,7 @@ public:
         return HasSpaceEx;
     }
     std::string CurrentDirectory() override { return CurrentDir; }
-    NumberSeparators Separators() override { return Locale; }
+    NumberSeparators Separators() override { return {}; }
 
 private:
     // A root not listed has no target: type 1, and nothing to read.
@@ -287,6 +281,15 @@ public:
         ++Reads;
         return Reading;
     }
+};
+
+// What the window is told: changes counted, appended text gathered, closes ready counted.
+struct RecordingObserver : MainWindowObserver {
+    int Changes = 0, CloseReady = 0;
+    std::string Appended;
+    void OnStateChanged() override { ++Changes; }
+    void OnLogAppended(std::string_view text) override { Appended += text; }
+    void OnCloseReady() override { ++CloseReady; }
 };
 
 // Every service scripted, bundled as the program bundles the real ones.

@@ -61,8 +61,7 @@ TEST_F(ModelRulesTest, ReadOnlyModesDropRescansAndXAndRepairingModesBringXBack) 
 TEST_F(ModelRulesTest, LimitRescansKeepsARepairingModeAndResetsTheLimit) {
     model.SetUseX(0);
     model.ChooseRescanPolicy(RescanPolicy::LimitRescans);
-    EXPECT_EQ(model.Settings().Mode, ScanMode::ScanFix);
-    EXPECT_EQ(model.Settings().UseX, 0);
+    EXPECT_TRUE(model.Settings().Mode == ScanMode::ScanFix && model.Settings().UseX == 0);
     EXPECT_TRUE(model.RescanNumberEnabled());
     EXPECT_EQ(model.Settings().RescanNumber, "3");
     model.ChooseRescanNumber("7");
@@ -94,9 +93,8 @@ TEST_F(ModelRulesTest, AutoSaveAdviceIsShownOnceWhicheverControlCompletesTheComb
 TEST_F(ModelRulesTest, OptionsToggleAndDebugModeChangesTheStartCaption) {
     model.ToggleSubScansOption();
     model.ToggleScanFixedDisksOnly();
-    EXPECT_FALSE(model.Settings().UIMenu_SubScansOption || model.Settings().UIMenu_ScanFixedDisksOnly);
-    model.ToggleSubScansOption();
-    EXPECT_TRUE(model.Settings().UIMenu_SubScansOption);
+    model.ToggleScanFixedDisksOnly();
+    EXPECT_TRUE(!model.Settings().UIMenu_SubScansOption && model.Settings().UIMenu_ScanFixedDisksOnly);
     files.Existing = {"C:\\Tools\\errorlevel_check.bat"};
     model.ToggleDebugMode();
     EXPECT_EQ(model.StartCaption(), "DEBUG MODE - START");
@@ -106,12 +104,7 @@ TEST_F(ModelRulesTest, OptionsToggleAndDebugModeChangesTheStartCaption) {
 
 // The window mirrors the model only when told, so every change must be told.
 TEST_F(ModelRulesTest, EveryChangeIsToldToTheWindow) {
-    struct Counter : MainWindowObserver {
-        int Changes = 0;
-        void OnStateChanged() override { ++Changes; }
-        void OnLogAppended(std::string_view) override {}
-        void OnCloseReady() override {}
-    } counter;
+    testing::RecordingObserver counter;
     model.SetObserver(&counter);
     const std::function<void()> changes[] = {
         [&] { model.ToggleSubScansOption(); },   [&] { model.ToggleScanFixedDisksOnly(); },
@@ -162,11 +155,8 @@ protected:
         fresh = std::make_unique<MainWindowModel>(services);
     }
     std::vector<std::string> Drives() const {
-        std::vector<std::string> entries;
-        for (int number = 1; number <= kDriveCount; ++number) {
-            entries.push_back(fresh->Settings().Drive(number));
-        }
-        return entries;
+        const ScanSettings& s = fresh->Settings();
+        return {s.Drive1, s.Drive2, s.Drive3, s.Drive4, s.Drive5};
     }
     std::unique_ptr<MainWindowModel> fresh;
 };

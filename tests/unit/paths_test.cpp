@@ -30,8 +30,7 @@ TEST(TemporaryPathBeside, SameFolderAsTheTargetAndEmptyWhenThePathNamesNoFile) {
 }
 
 TEST(TemporaryPathBeside, UniqueForEachProcessAndAttempt) {
-    // "1-10" and "11-0" must not meet.
-    std::set<std::string> seen;
+    std::set<std::string> seen; // "1-10" and "11-0" must not meet
     for (std::uint32_t process : {1u, 0x10u, 0x11u}) {
         for (std::uint32_t attempt = 0; attempt < 17; ++attempt) {
             const std::string path = TemporaryPathBeside(R"(C:\run.txt)", process, attempt);

@@ -11,14 +11,6 @@ using Strings = std::vector<std::string>;
 constexpr std::int32_t kMinimized = 2;
 constexpr const char* kNotFound = "The system cannot find the file specified.";
 
-class RecordingObserver : public MainWindowObserver {
-public:
-    std::string Appended;
-    int CloseReady = 0;
-    void OnStateChanged() override {}
-    void OnLogAppended(std::string_view text) override { Appended += text; }
-    void OnCloseReady() override { ++CloseReady; }
-};
 
 // The real window model over scripted services. Every drive is a fixed disk unless a test says
 // otherwise, and the home drive is H: so that the guard stays out of the way.
@@ -55,7 +47,7 @@ protected:
     bool LogHas(const std::string& text) const {
         return model.Log().Text().find(text) != std::string::npos;
     }
-    RecordingObserver observer;
+    testing::RecordingObserver observer;
 };
 
 TEST_F(ScanRunTest, EachQueuedDriveIsScannedOnceAndLeavesTheQueue) {
@@ -134,7 +126,6 @@ TEST_F(ScanRunTest, RescanForeverRepeatsUntilCleanAndNoRescanRunsOnce) {
     model.SetUseX(0);
     ScriptCodes({1, 2, 3, 0, 3});
     model.PressStart();
-    // First pass composed; later passes use /X, which includes /F.
     EXPECT_EQ(processes.Started,
               (Strings{"chkdsk C: /F", "chkdsk C: /X", "chkdsk C: /X", "chkdsk C: /X"}));
     model.ChooseRescanPolicy(RescanPolicy::NoRescan);
