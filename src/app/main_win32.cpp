@@ -39,21 +39,24 @@ private:
     std::future<tolvane::SkuReading> first_;
 };
 
-} // namespace
-
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-    using namespace tolvane;
+void PrepareProcess() {
     // First of all: this runs elevated, maybe from a downloads folder holding planted DLLs.
-    win32::RestrictDllSearchToSystemFolder();
+    tolvane::win32::RestrictDllSearchToSystemFolder();
     // An empty card reader or optical drive asked about (the drive lists, the fixed-disk test of
     // a run) must not stop the program with a "no disk" box.
     SetErrorMode(SEM_FAILCRITICALERRORS);
-    EarlySkuQuery sku;
-
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_WIN95_CLASSES;
     InitCommonControlsEx(&controls);
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    using namespace tolvane;
+    PrepareProcess();
+    EarlySkuQuery sku;
 
     Win32MessageBox messages;
     Win32Clock clock;
