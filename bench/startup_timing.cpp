@@ -12,7 +12,8 @@ int wmain(int argc, wchar_t** argv) {
         std::fputs("usage: tolvane_startup_timing TOLVANE_EXE MINIMAL_WINDOW_EXE\n", stderr);
         return 2;
     }
-    const std::wstring programs[] = {fs::absolute(argv[2]).wstring(), fs::absolute(argv[1]).wstring()};
+    const std::wstring programs[] = {fs::absolute(argv[2]).wstring(),
+                                     fs::absolute(argv[1]).wstring()};
     const std::wstring captions[] = {L"Minimal window",
                                      L"Tolvane   v1.5  -  Chkdsk.exe Wrapper/Enhancer for Windows"};
     std::vector<double> times[2];

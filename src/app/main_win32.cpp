@@ -29,7 +29,8 @@ constexpr int kRefusedExitCode = 1;
 class EarlySkuQuery : public tolvane::SkuQuery {
 public:
     EarlySkuQuery()
-        : first_(std::async(std::launch::async, [this] { return wmi_.ReadOperatingSystemSkus(); })) {}
+        : first_(
+              std::async(std::launch::async, [this] { return wmi_.ReadOperatingSystemSkus(); })) {}
     tolvane::SkuReading ReadOperatingSystemSkus() override {
         return first_.valid() ? first_.get() : wmi_.ReadOperatingSystemSkus();
     }

@@ -28,7 +28,8 @@ struct MainWindowLoad {
 };
 
 // The main window's load, before it is first shown: the NT-family check, the /B scan mode where
-// the system is Vista or later (version 6), the caption (set on the model), and the auto-save advice made new.
+// the system is Vista or later (version 6), the caption (set on the model), and the auto-save
+// advice made new.
 MainWindowLoad LoadMainWindow(MainWindowModel& model, Services& services);
 
 } // namespace tolvane

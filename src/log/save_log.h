@@ -37,7 +37,6 @@ public:
     virtual SaveDialogOutcome Show(const SaveDialogRequest& request, std::string& chosenPath) = 0;
 };
 
-
 struct SaveLogResult {
     // The dialog's file name afterwards: the chosen path, or the proposed name when cancelled.
     std::string LogFilePath;

@@ -32,7 +32,8 @@ ResolvedCommand ResolveCommand(std::string_view commandLine, std::string_view sy
 
     // A batch file path may hold blanks and is never followed by arguments here.
     const std::string_view batch = Unquote(whole);
-    if (HasPath(batch) && (EndsWithIgnoringAsciiCase(batch, ".bat") || EndsWithIgnoringAsciiCase(batch, ".cmd"))) {
+    if (HasPath(batch) &&
+        (EndsWithIgnoringAsciiCase(batch, ".bat") || EndsWithIgnoringAsciiCase(batch, ".cmd"))) {
         return {InFolder(systemFolder, "cmd.exe"), "cmd.exe /c \"\"" + std::string(batch) + "\"\""};
     }
 

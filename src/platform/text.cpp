@@ -10,8 +10,7 @@ char AsciiUpper(char c) {
 
 std::string AsciiUpper(std::string_view text) {
     std::string upper(text);
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](char c) { return AsciiUpper(c); });
+    std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return AsciiUpper(c); });
     return upper;
 }
 

@@ -84,8 +84,9 @@ void AppendPassResult(RunLog& log, std::string_view result, Clock& clock) {
 } // namespace
 
 void AppendPassEnd(RunLog& log, std::int32_t exitCode, ScanMode mode, Clock& clock) {
-    AppendPassResult(log, std::to_string(exitCode) + std::string(ExitCodeSentence(exitCode, mode).Sentence),
-                     clock);
+    AppendPassResult(
+        log, std::to_string(exitCode) + std::string(ExitCodeSentence(exitCode, mode).Sentence),
+        clock);
 }
 
 void AppendPassFailure(RunLog& log, std::string_view failureMessage, Clock& clock) {

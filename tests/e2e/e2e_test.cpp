@@ -22,7 +22,9 @@ constexpr wchar_t kMainCaption[] = L"Tolvane   v1.5  -  Chkdsk.exe Wrapper/Enhan
 const wchar_t* const programVariable = _wgetenv(L"TOLVANE_EXE");
 const std::wstring programPath = programVariable ? fs::absolute(programVariable).wstring() : L"";
 
-HWND Control(HWND window, W id) { return GetDlgItem(window, static_cast<int>(id)); }
+HWND Control(HWND window, W id) {
+    return GetDlgItem(window, static_cast<int>(id));
+}
 
 // Presses the box's button and waits until the box has gone.
 bool Answer(HWND box, int buttonId = IDOK) {

@@ -35,8 +35,12 @@ TEST_F(DriveInfoTest, SettingADriveNormalisesItAndReadsItsTypeEveryTime) {
         const char* Entry;
         const char* Root;
     } rows[] = {
-        {"k", "k\\"},           {"c: [SYSTEM]", "C:\\"}, {"e:\\Windows", "E:\\"},
-        {"\\\\server\\share\\", "\\\\server\\share\\"}, {"ab:", "ab:\\"}, {"", "\\"},
+        {"k", "k\\"},
+        {"c: [SYSTEM]", "C:\\"},
+        {"e:\\Windows", "E:\\"},
+        {"\\\\server\\share\\", "\\\\server\\share\\"},
+        {"ab:", "ab:\\"},
+        {"", "\\"},
         {"\xC3\xA9:x", "\xC3\xA9:\\"}, // a two-byte first character still has the colon second
     };
     for (const auto& row : rows) {
@@ -51,14 +55,15 @@ TEST_F(DriveInfoTest, SettingADriveNormalisesItAndReadsItsTypeEveryTime) {
         EXPECT_EQ(info.DriveTypeEx(), name);
     }
     EXPECT_EQ(info.Label(), "SYSTEM");
-    for (const auto& [raw, label] : {std::pair{"\0DATA"s, ""s}, {"  DATA  \0 x\0"s, "  DATA  "s},
-                                     {"  DATA  "s, "DATA"s}, {"\tDATA "s, "\tDATA"s}}) {
+    for (const auto& [raw, label] : {std::pair{"\0DATA"s, ""s},
+                                     {"  DATA  \0 x\0"s, "  DATA  "s},
+                                     {"  DATA  "s, "DATA"s},
+                                     {"\tDATA "s, "\tDATA"s}}) {
         EXPECT_EQ(TrimAtNull(raw), label) << raw; // the label the volume buffer holds
     }
 }
 
-// Byte counts are 64-bit; the older cluster query serves only where the extended one is missing,
-// is multiplied out in 64 bits and saturates rather than wrap round to a small size.
+// Where only the older cluster query exists, its counts multiply out in 64 bits and saturate.
 TEST_F(DriveInfoTest, SizesAreExactEvenFromTheOlderClusterQuery) {
     query.Disks["C:\\"].Clusters = ClusterCounts{0xFFFF'FFFFu, 0xFFFF'FFFFu, 1, 0xFFFF'FFFFu};
     query.HasSpaceEx = false;

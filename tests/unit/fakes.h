@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <deque>
-#include <iterator>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
@@ -20,8 +20,7 @@
 #include "sysinfo/drive_query.h"
 #include "sysinfo/os_version.h"
 
-// Scripted stand-ins for the platform services: each answers from its script and records what
-// it was asked.
+// Scripted stand-ins for the platform services: answers from a script, records what was asked.
 namespace tolvane::testing {
 
 template <typename T> T Take(std::deque<T>& script) {
@@ -45,9 +44,9 @@ public:
     MessageAnswer Show(std::string_view text, MessageButtons buttons, MessageIcon icon) override {
         Seen.push_back({std::string(text), buttons, icon});
         OnShow ? OnShow() : void();
-        return Answers.empty() ? (buttons == MessageButtons::YesNo ? MessageAnswer::Yes
-                                                                    : MessageAnswer::Ok)
-                               : Take(Answers);
+        return Answers.empty()
+                   ? (buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Ok)
+                   : Take(Answers);
     }
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
@@ -112,14 +111,14 @@ public:
     std::vector<SaveDialogRequest> Requests;
     SaveDialogOutcome Show(const SaveDialogRequest& request, std::string& chosenPath) override {
         Requests.push_back(request);
-        const Answer answer = Answers.empty() ? Answer{SaveDialogOutcome::Cancelled, ""} : Take(Answers);
+        const Answer answer =
+            Answers.empty() ? Answer{SaveDialogOutcome::Cancelled, ""} : Take(Answers);
         chosenPath = answer.Outcome == SaveDialogOutcome::Chosen ? answer.Path : chosenPath;
         return answer.Outcome;
     }
 };
 
-// Simulated time: each started process runs for a scripted number of polls and exits with a
-// scripted status; every start is journaled.
+// Simulated time: a started process runs for scripted polls, then exits with a scripted status.
 class FakeProcessHost : public ProcessHost {
 public:
     struct Script {
@@ -136,7 +135,7 @@ public:
     std::vector<std::string> DetachedFailing;                   // these command lines fail
     std::string StartError = "The system cannot find the file specified.";
     std::uint32_t Tick = 0;
-    std::uint32_t TickStep = 100; // how far the clock moves during a poll's pause
+    std::uint32_t TickStep = 100;          // how far the clock moves during a poll's pause
     std::vector<std::uint32_t> LongPauses; // pauses other than a poll's
     int Pumps = 0;
     std::function<void()> DuringWait; // runs at each event pump and pause, like a window event
@@ -193,8 +192,7 @@ private:
     };
 };
 
-// The volume buffers as the system leaves them: the text, a NUL, then the spaces it was filled
-// with.
+// A volume buffer as the system leaves it: the text, a NUL, then the spaces it was filled with.
 inline std::string SystemBuffer(const std::string& text) {
     return text + std::string(1, '\0') +
            std::string(text.size() < 259 ? 259 - text.size() : 0, ' ');
@@ -205,8 +203,7 @@ inline constexpr std::int32_t kRemovableDisk = 2;
 inline constexpr std::int32_t kFixedDisk = 3;
 inline constexpr std::int32_t kCdRom = 5;
 
-// Drives by root path ("C:\"), each answering from its script; a root not listed has no target.
-// Every query is journaled as "<query> <root>".
+// Drives by root path ("C:\"), answering from their scripts; each query journaled "<query> <root>".
 class FakeDriveQuery : public DriveQuery {
 public:
     struct Disk {
@@ -220,7 +217,6 @@ public:
     std::string CurrentDir = "C:\\Work";
     std::vector<std::string> Calls;
 
-    // A drive with media, of the given type and label.
     void Set(char letter, std::int32_t type, const std::string& label) {
         Disk disk;
         disk.Type = type;
@@ -235,9 +231,7 @@ public:
                        [](const auto& disk) { return disk.first; });
         return roots;
     }
-    std::int32_t DriveType(const std::string& root) override {
-        return Ask("type ", root).Type;
-    }
+    std::int32_t DriveType(const std::string& root) override { return Ask("type ", root).Type; }
     std::optional<DiskSpace> FreeSpaceEx(const std::string& root) override {
         return Ask("spaceEx ", root).Space;
     }
@@ -305,11 +299,10 @@ struct FakeServices {
     FakeSaveDialog dialog;
     FakeVersionQuery version;
     FakeSkuQuery sku;
-    Services services{messages, clock,  environment, beeper, processes, writer,
-                      files,    drives, dialog,      version, sku,      "C:\\Tools"};
+    Services services{messages, clock,  environment, beeper,  processes, writer,
+                      files,    drives, dialog,      version, sku,       "C:\\Tools"};
 };
 
-// The real window model over scripted services.
 class ModelFixture : public ::testing::Test, protected FakeServices {
 protected:
     MainWindowModel model{services};

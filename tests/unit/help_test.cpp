@@ -28,7 +28,7 @@ TEST(HelpEntry, OpensTheQuotedDocumentOrSaysItIsMissingEveryTime) {
     shell.Succeeds = false;
     EXPECT_FALSE(OpenHelpDocument("C:\\Tools", shell, messages));
     EXPECT_FALSE(OpenHelpDocument("C:\\Tools", shell, messages)); // no state kept between clicks
-    EXPECT_FALSE(OpenHelpDocument("", shell, messages)); // an unknown folder opens nothing
+    EXPECT_FALSE(OpenHelpDocument("", shell, messages));          // an unknown folder opens nothing
     EXPECT_EQ(shell.Opened, (std::vector<std::string>{"\"D:\\Bench Tools\\Tolvane Help.rtf\"",
                                                       "\"C:\\Tools\\Tolvane Help.rtf\"",
                                                       "\"C:\\Tools\\Tolvane Help.rtf\""}));

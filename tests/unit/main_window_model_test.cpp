@@ -94,7 +94,8 @@ TEST_F(ModelRulesTest, OptionsToggleAndDebugModeChangesTheStartCaption) {
     model.ToggleSubScansOption();
     model.ToggleScanFixedDisksOnly();
     model.ToggleScanFixedDisksOnly();
-    EXPECT_TRUE(!model.Settings().UIMenu_SubScansOption && model.Settings().UIMenu_ScanFixedDisksOnly);
+    EXPECT_TRUE(!model.Settings().UIMenu_SubScansOption &&
+                model.Settings().UIMenu_ScanFixedDisksOnly);
     files.Existing = {"C:\\Tools\\errorlevel_check.bat"};
     model.ToggleDebugMode();
     EXPECT_EQ(model.StartCaption(), "DEBUG MODE - START");
@@ -107,13 +108,20 @@ TEST_F(ModelRulesTest, EveryChangeIsToldToTheWindow) {
     testing::RecordingObserver counter;
     model.SetObserver(&counter);
     const std::function<void()> changes[] = {
-        [&] { model.ToggleSubScansOption(); },   [&] { model.ToggleScanFixedDisksOnly(); },
-        [&] { model.EnableScanReEval(true); },   [&] { model.SetUseX(0); },
-        [&] { model.SetDriveCheck(2, 1); },      [&] { model.SetDriveEntry(2, "d:"); },
-        [&] { model.SetShutdownCheck(1); },      [&] { model.SetStatusPanels("a", "b"); },
-        [&] { model.SetCaption("Tolvane"); },    [&] { model.ChooseRescanNumber("5"); },
-        [&] { model.PressUndoBootChk(); },       [&] { model.ChooseScanMode(ScanMode::ScanOnly); },
-        [&] { model.RefreshDrives(); },          [&] { model.ChooseRescanPolicy(RescanPolicy::NoRescan); },
+        [&] { model.ToggleSubScansOption(); },
+        [&] { model.ToggleScanFixedDisksOnly(); },
+        [&] { model.EnableScanReEval(true); },
+        [&] { model.SetUseX(0); },
+        [&] { model.SetDriveCheck(2, 1); },
+        [&] { model.SetDriveEntry(2, "d:"); },
+        [&] { model.SetShutdownCheck(1); },
+        [&] { model.SetStatusPanels("a", "b"); },
+        [&] { model.SetCaption("Tolvane"); },
+        [&] { model.ChooseRescanNumber("5"); },
+        [&] { model.PressUndoBootChk(); },
+        [&] { model.ChooseScanMode(ScanMode::ScanOnly); },
+        [&] { model.RefreshDrives(); },
+        [&] { model.ChooseRescanPolicy(RescanPolicy::NoRescan); },
     };
     int index = 0;
     for (const auto& change : changes) {
@@ -142,8 +150,7 @@ TEST_F(ModelRulesTest, ACloseDuringARunShowsInTheCaptionUntilTheWindowCloses) {
     EXPECT_EQ(captions.back(), captions.front()); // a second request changes nothing
 }
 
-// The drive lists offer the drives present, as "letter: [label]", starting on the current
-// folder's drive; a network drive's label is not asked for.
+// The drives present, as "letter: [label]" (none asked of a network drive), from the current one.
 class DriveListTest : public testing::ModelFixture {
 protected:
     DriveListTest() {
@@ -162,7 +169,8 @@ protected:
 };
 
 TEST_F(DriveListTest, ListsThePresentDrivesAndStartsOnTheCurrentFolders) {
-    EXPECT_EQ(fresh->DriveEntries(), (std::vector<std::string>{"c: [SYSTEM]", "d:", "e: [DATA]", "n:"}));
+    EXPECT_EQ(fresh->DriveEntries(),
+              (std::vector<std::string>{"c: [SYSTEM]", "d:", "e: [DATA]", "n:"}));
     EXPECT_EQ(Drives(), std::vector<std::string>(5, "e: [DATA]"));
     EXPECT_EQ(DriveListEntry('Z', "Daten \xC3\xBC"), "z: [Daten \xC3\xBC]");
     EXPECT_EQ(EntryOfFolderDrive(fresh->DriveEntries(), "ex"), 0u); // no drive letter

@@ -39,8 +39,7 @@ TEST(TemporaryPathBeside, UniqueForEachProcessAndAttempt) {
     }
 }
 
-// System tools come from the system folder only; a batch file runs through the interpreter with
-// its path quoted; a program with a path of its own starts as given. The command is never changed.
+// Tools from the system folder only, batch files quoted through the interpreter, paths as given.
 TEST(ResolveCommand, WhereEachKindOfCommandIsStartedFrom) {
     const struct {
         const char* Command;

@@ -9,8 +9,7 @@ namespace {
 
 using testing::FakeClock;
 
-// The sentence a technician reads for each code, by the mode's class: read-only, fast repair
-// (/I /C), full repair; codes outside 0 to 3 are unknown.
+// The sentence for each code by the mode's class: read-only, fast repair (/I /C), full repair.
 TEST(ExitCodeSentence, ByCodeAndModeClass) {
     const char* sentences[4][3] = {
         {"No Errors were found.", "No Errors were found.", "No Errors were found."},

@@ -62,7 +62,7 @@ TEST(SubsequentAndDebugCommands, Texts) {
     EXPECT_EQ(DebugBatchCommand("C:\\Program Files\\Tolvane"),
               "C:\\Program Files\\Tolvane\\errorlevel_check.bat");
     EXPECT_EQ(DebugBatchCommand("E:\\"), "E:\\errorlevel_check.bat"); // no doubled backslash
-    EXPECT_EQ(DebugBatchCommand(""), "\\errorlevel_check.bat"); // never the current folder's
+    EXPECT_EQ(DebugBatchCommand(""), "\\errorlevel_check.bat");       // never the current folder's
 }
 
 } // namespace

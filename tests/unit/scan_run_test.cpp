@@ -11,9 +11,7 @@ using Strings = std::vector<std::string>;
 constexpr std::int32_t kMinimized = 2;
 constexpr const char* kNotFound = "The system cannot find the file specified.";
 
-
-// The real window model over scripted services. Every drive is a fixed disk unless a test says
-// otherwise, and the home drive is H: so that the guard stays out of the way.
+// Every drive is a fixed disk unless a test says otherwise; the home drive H: keeps the guard away.
 class ScanRunTest : public testing::ModelFixture {
 protected:
     ScanRunTest() {
@@ -201,7 +199,8 @@ TEST_F(ScanRunTest, DebugModeShowsEachCommandThenRunsTheBatchFile) {
     EXPECT_EQ(panels[1], "Command:  C:\\Tools\\errorlevel_check.bat");
     // The log names the command the user was shown, read with the mode's column.
     EXPECT_EQ(model.Log().Text().substr(0, 24), "Command:  chkdsk C: /X\r\n");
-    EXPECT_TRUE(LogHas("Errorlevel:  2 - Disk cleanup, such as garbage collection, was performed."));
+    EXPECT_TRUE(
+        LogHas("Errorlevel:  2 - Disk cleanup, such as garbage collection, was performed."));
 }
 
 TEST_F(ScanRunTest, DuringAPassChangesWaitStartIsIgnoredAndACloseEndsTheRunSaved) {

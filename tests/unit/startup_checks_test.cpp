@@ -65,6 +65,5 @@ TEST_F(StartupChecksTest, OutsideTheNtFamilyTheRefusalIsTheOnlyStep) {
     EXPECT_EQ(sku.Reads, 0);
 }
 
-
 } // namespace
 } // namespace tolvane

@@ -21,8 +21,8 @@ TEST(WidgetTable, EveryWidgetSitsOnThePixelGridInsideItsContainer) {
                                     ? TwipsRect{0, 0, kClientWidthTwips, kClientHeightTwips}
                                     : TwipsRect{0, 0, FindWidget(row.Container).Rect.Width,
                                                 FindWidget(row.Container).Rect.Height};
-        EXPECT_TRUE(r.Left >= outer.Left && r.Top >= outer.Top &&
-                    r.Left + r.Width <= outer.Width && r.Top + r.Height <= outer.Height)
+        EXPECT_TRUE(r.Left >= outer.Left && r.Top >= outer.Top && r.Left + r.Width <= outer.Width &&
+                    r.Top + r.Height <= outer.Height)
             << row.Name;
         EXPECT_TRUE(&FindWidget(row.Id) == &row && TryFindWidget(static_cast<int>(row.Id)) == &row);
     }

@@ -42,8 +42,8 @@ TEST_F(CommandsTest, SaveLogWritesTheWholeLogAndAsksBeforeOverwriting) {
     EXPECT_EQ(messages.Texts(), std::vector<std::string>(2, "Overwrite an existing file?"));
     EXPECT_EQ(messages.Seen[0].Buttons, MessageButtons::OkCancel);
     ASSERT_EQ(writer.Writes.size(), 2u);
-    for (const auto& [path, write] : {std::pair{"D:\\logs\\bench.txt", writer.Writes[0]},
-                                      {"D:\\old.txt", writer.Writes[1]}}) {
+    for (const auto& [path, write] :
+         {std::pair{"D:\\logs\\bench.txt", writer.Writes[0]}, {"D:\\old.txt", writer.Writes[1]}}) {
         EXPECT_EQ(write.Path, path);
         EXPECT_EQ(write.Text, model.Log().Text());
         EXPECT_TRUE(write.Overwrite);
@@ -53,7 +53,7 @@ TEST_F(CommandsTest, SaveLogWritesTheWholeLogAndAsksBeforeOverwriting) {
 TEST_F(CommandsTest, AutoSaveAsksForAFileAndIsOnOnlyWithADriveLetteredPath) {
     model.SetAutoSaveCheck(1); // cancelled
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"   Select a file name and location.\r\n"
-                                                          "Auto-save will occur after each entry."});
+                                                         "Auto-save will occur after each entry."});
     EXPECT_EQ(model.Settings().AutoSaveCheck, 0);
     EXPECT_EQ(model.Settings().LogFilePath, "chkdsk_log.txt");
     Choose("\\\\server\\share\\new.txt");
@@ -66,7 +66,7 @@ TEST_F(CommandsTest, AutoSaveAsksForAFileAndIsOnOnlyWithADriveLetteredPath) {
     messages.Answers = {MessageAnswer::Ok};
     model.PressSaveLog();
     EXPECT_EQ(model.Settings().AutoSaveCheck, 1); // an existing one keeps it on
-    model.SetAutoSaveCheck(0);                     // switching off asks nothing
+    model.SetAutoSaveCheck(0);                    // switching off asks nothing
     EXPECT_EQ(dialog.Requests.size(), 4u);
     EXPECT_EQ(writer.Writes.size(), 3u); // written all the same
 }
@@ -124,7 +124,8 @@ TEST_F(CommandsTest, MissingChkntfsIsReportedWhereTheStepsLeaveIt) {
               (Started{{"chkntfs /c c:", kHidden}, {"chkntfs /c d:", kHidden}}));
     EXPECT_EQ(model.AutochkPanel(), "Autochk:  Not Enabled");
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{notFound});
-    EXPECT_TRUE(messages.Seen[0].Buttons == MessageButtons::Ok && messages.Seen[0].Icon == MessageIcon::None);
+    EXPECT_TRUE(messages.Seen[0].Buttons == MessageButtons::Ok &&
+                messages.Seen[0].Icon == MessageIcon::None);
 
     processes.DetachedFailing = {"chkntfs /c c:", "chkntfs /d"};
     processes.Detached.clear();
@@ -137,8 +138,7 @@ TEST_F(CommandsTest, MissingChkntfsIsReportedWhereTheStepsLeaveIt) {
     EXPECT_EQ(messages.Seen.back().Text, notFound);
 }
 
-// Debug Mode needs its batch file in the program's folder: one already there is used as the tester
-// left it; a folder that cannot take one leaves the mode off.
+// Debug Mode writes its batch file once, uses one a tester left, and stays off where it cannot.
 TEST_F(CommandsTest, DebugModeWritesItsBatchFileOnceOrStaysOff) {
     writer.Fails = true;
     model.ToggleDebugMode();
