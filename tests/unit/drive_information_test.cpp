@@ -63,15 +63,5 @@ TEST_F(DriveInfoTest, SettingADriveNormalisesItAndReadsItsTypeEveryTime) {
     }
 }
 
-// Where only the older cluster query exists, its counts multiply out in 64 bits and saturate.
-TEST_F(DriveInfoTest, SizesAreExactEvenFromTheOlderClusterQuery) {
-    query.Disks["C:\\"].Clusters = ClusterCounts{0xFFFF'FFFFu, 0xFFFF'FFFFu, 1, 0xFFFF'FFFFu};
-    query.HasSpaceEx = false;
-    CDriveInfo info(query);
-    EXPECT_EQ(info.FreeSpace(), 0xFFFF'FFFFull * 0xFFFF'FFFFull);
-    EXPECT_EQ(info.TotalSpace(), 0xFFFF'FFFF'FFFF'FFFFull);
-    EXPECT_EQ(FormatSize(102359, true, {",", "."}), "100.0 KB (102,359 bytes)"); // rounded once
-}
-
 } // namespace
 } // namespace tolvane

@@ -198,7 +198,6 @@ inline std::string SystemBuffer(const std::string& text) {
            std::string(text.size() < 259 ? 259 - text.size() : 0, ' ');
 }
 
-// Drive-type values of the system's drive query.
 inline constexpr std::int32_t kRemovableDisk = 2;
 inline constexpr std::int32_t kFixedDisk = 3;
 inline constexpr std::int32_t kCdRom = 5;
@@ -286,7 +285,6 @@ struct RecordingObserver : MainWindowObserver {
     void OnCloseReady() override { ++CloseReady; }
 };
 
-// Every service scripted, bundled as the program bundles the real ones.
 struct FakeServices {
     FakeMessageBox messages;
     FakeClock clock;

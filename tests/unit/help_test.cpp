@@ -1,7 +1,5 @@
 #include "about/help.h"
 
-#include "about/about_texts.h"
-
 #include <gtest/gtest.h>
 
 #include "fakes.h"
@@ -36,14 +34,6 @@ TEST(HelpEntry, OpensTheQuotedDocumentOrSaysItIsMissingEveryTime) {
                                                             "really need help with this anyway?"));
     EXPECT_TRUE(messages.Seen[2].Buttons == MessageButtons::Ok &&
                 messages.Seen[2].Icon == MessageIcon::Exclamation);
-}
-
-TEST(AboutTexts, CaptionVersionAndTheAddressHandedToTheShell) {
-    EXPECT_EQ(about::Caption() + ", " + about::VersionLine(), "About Tolvane, Version 1.5.4");
-    FakeShellOpener shell;
-    shell.Succeeds = false;
-    OpenWebAddress(shell, "https://example.org/"); // a failure has nothing to report
-    EXPECT_EQ(shell.Opened, std::vector<std::string>{"https://example.org/"});
 }
 
 } // namespace

@@ -3,8 +3,6 @@
 #include "app/drive_list.h"
 #include "fakes.h"
 
-#include <functional>
-
 namespace tolvane {
 namespace {
 
@@ -101,35 +99,6 @@ TEST_F(ModelRulesTest, OptionsToggleAndDebugModeChangesTheStartCaption) {
     EXPECT_EQ(model.StartCaption(), "DEBUG MODE - START");
     model.ToggleDebugMode();
     EXPECT_EQ(model.StartCaption(), "Start");
-}
-
-// The window mirrors the model only when told, so every change must be told.
-TEST_F(ModelRulesTest, EveryChangeIsToldToTheWindow) {
-    testing::RecordingObserver counter;
-    model.SetObserver(&counter);
-    const std::function<void()> changes[] = {
-        [&] { model.ToggleSubScansOption(); },
-        [&] { model.ToggleScanFixedDisksOnly(); },
-        [&] { model.EnableScanReEval(true); },
-        [&] { model.SetUseX(0); },
-        [&] { model.SetDriveCheck(2, 1); },
-        [&] { model.SetDriveEntry(2, "d:"); },
-        [&] { model.SetShutdownCheck(1); },
-        [&] { model.SetStatusPanels("a", "b"); },
-        [&] { model.SetCaption("Tolvane"); },
-        [&] { model.ChooseRescanNumber("5"); },
-        [&] { model.PressUndoBootChk(); },
-        [&] { model.ChooseScanMode(ScanMode::ScanOnly); },
-        [&] { model.RefreshDrives(); },
-        [&] { model.ChooseRescanPolicy(RescanPolicy::NoRescan); },
-    };
-    int index = 0;
-    for (const auto& change : changes) {
-        const int before = counter.Changes;
-        change();
-        EXPECT_GT(counter.Changes, before) << index++;
-    }
-    model.SetObserver(nullptr);
 }
 
 TEST_F(ModelRulesTest, ACloseDuringARunShowsInTheCaptionUntilTheWindowCloses) {

@@ -10,7 +10,6 @@ namespace {
 class RunProcessAndWaitTest : public ::testing::Test {
 protected:
     void SetUp() override { LastExitCode = 77; }
-    // The start retried after a failure is checked with the scan run, which decides on giving up.
     bool Run(std::int32_t timeoutMs = kScanTimeoutMs) {
         return RunProcessAndWait(host, "chkdsk C:", 1, message, timeoutMs);
     }

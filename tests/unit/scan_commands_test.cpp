@@ -59,8 +59,6 @@ TEST(ComposeScanCommand, RecoverAndReEvalAreConfirmedAndMayBeRefused) {
 
 TEST(SubsequentAndDebugCommands, Texts) {
     EXPECT_EQ(ComposeSubsequentScanCommand("e:"), "chkdsk e: /X");
-    EXPECT_EQ(DebugBatchCommand("C:\\Program Files\\Tolvane"),
-              "C:\\Program Files\\Tolvane\\errorlevel_check.bat");
     EXPECT_EQ(DebugBatchCommand("E:\\"), "E:\\errorlevel_check.bat"); // no doubled backslash
     EXPECT_EQ(DebugBatchCommand(""), "\\errorlevel_check.bat");       // never the current folder's
 }
