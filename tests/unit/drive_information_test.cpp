@@ -61,6 +61,8 @@ TEST_F(DriveInfoTest, SettingADriveNormalisesItAndReadsItsTypeEveryTime) {
                                      {"\tDATA "s, "\tDATA"s}}) {
         EXPECT_EQ(TrimAtNull(raw), label) << raw; // the label the volume buffer holds
     }
+    EXPECT_EQ(FormatSize(10236, false, {",", "."}), "10.00 KB"); // 9.996: rounded once, in
+    EXPECT_EQ(FormatSize(102359, true, {",", "."}), "100.0 KB (102,359 bytes)"); // its digits
 }
 
 } // namespace

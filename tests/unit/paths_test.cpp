@@ -17,7 +17,7 @@ TEST(ExtendedLengthPath, DriveAndUncPathsGainThePrefixOthersStayAsTheyAre) {
     }
 }
 
-TEST(TemporaryPathBeside, SameFolderAsTheTargetAndEmptyWhenThePathNamesNoFile) {
+TEST(TemporaryPathBeside, UniqueBesideTheTargetAndEmptyWhenThePathNamesNoFile) {
     EXPECT_EQ(TemporaryPathBeside(R"(\\?\C:\logs\run.txt)", 0x1a2b, 0),
               R"(\\?\C:\logs\~tolvane-1a2b-0.tmp)");
     EXPECT_EQ(TemporaryPathBeside(R"(\\?\UNC\server\share\run.txt)", 7, 3),
@@ -27,9 +27,6 @@ TEST(TemporaryPathBeside, SameFolderAsTheTargetAndEmptyWhenThePathNamesNoFile) {
     for (const char* noFile : {R"(C:\logs\)", "run.txt", ""}) {
         EXPECT_EQ(TemporaryPathBeside(noFile, 1, 0), "") << noFile;
     }
-}
-
-TEST(TemporaryPathBeside, UniqueForEachProcessAndAttempt) {
     std::set<std::string> seen; // "1-10" and "11-0" must not meet
     for (std::uint32_t process : {1u, 0x10u, 0x11u}) {
         for (std::uint32_t attempt = 0; attempt < 17; ++attempt) {

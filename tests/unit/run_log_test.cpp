@@ -61,7 +61,6 @@ TEST(RunLogEntries, PassEntriesLimitLinesAndFailuresWithTheirBlanks) {
                           "Command:  chkdsk C:\r\n"
                           "Started:  10:00:00  /  Completed:  10:00:00\r\n"
                           "Errorlevel:  none - The system cannot find the file specified.\r\n\r\n");
-    EXPECT_EQ(StatusCommandText("chkdsk C: /X"), "Command:  chkdsk C: /X");
 }
 
 TEST(RunLogEntries, AppendsFollowUserEditsAndReportOnlyNewText) {

@@ -219,6 +219,7 @@ TEST_F(ScanRunTest, DuringAPassChangesWaitStartIsIgnoredAndACloseEndsTheRunSaved
     EXPECT_TRUE(processes.Detached.empty() && messages.Seen.empty() && beeper.Beeps == 0);
     EXPECT_EQ(writer.Writes.back().Text, model.Log().Text());
     EXPECT_EQ(observer.CloseReady, 1);
+    EXPECT_FALSE(model.RunInProgress());
 }
 
 TEST_F(ScanRunTest, AnUnknownCodeOrAFailedSecondStartEndsTheRunWithDrivesLeftQueued) {
