@@ -54,8 +54,7 @@ std::wstring CopyProgramInto(const TempFolder& folder) {
     return (folder / L"tolvane.exe").wstring();
 }
 
-// The manifest names Vista and 7 only, so Windows 10 reports version 6 to the program and /B
-// stays available. The program ends when the last of its windows has closed.
+// Windows 10 reports version 6 (the manifest names Vista and 7 only); the last window ends it.
 TEST(EndToEnd, UnderWindows10ItShowsItsWindowHelpAndOneAboutWindowAndEndsWithTheLast) {
     const std::wstring key = L"Software\\Wine\\AppDefaults\\tolvane.exe";
     RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Version", REG_SZ, L"win10", 12);
@@ -100,8 +99,7 @@ TEST(EndToEnd, OutsideTheNtFamilyItRefusesWithoutAWindowAndExitsWithOne) {
     EXPECT_EQ(program.WaitForExit(10000), 1u);
 }
 
-// Wine's drive list follows a letter defined through the object manager at once; a new link in
-// the prefix's dosdevices folder shows only in the next Wine session.
+// A letter defined through the object manager shows at once (a dosdevices link, next session).
 TEST(EndToEnd, TheDriveListsFollowADiskPluggedInWhileItRuns) {
     Child program(programPath);
     HWND window = program.WaitForWindow(kMainCaption);
@@ -118,9 +116,8 @@ TEST(EndToEnd, TheDriveListsFollowADiskPluggedInWhileItRuns) {
     EXPECT_TRUE(WaitUntil(listsU, std::chrono::seconds(3)));
 }
 
-// Auto-save through the real save dialog, then a Debug Mode run whose batch file (a tester's
-// edit: a pass of about two seconds that answers 3) stands in for chkdsk, closed during its
-// second pass: the file on disk holds what the window's log shows.
+// Auto-save through the real save dialog, then a Debug Mode run of a tester's batch file (about
+// two seconds, answering 3) closed during its second pass: the file holds the window's log.
 TEST(EndToEnd, ADebugModeRunClosedDuringAPassSavesTheWindowsLogAndEnds) {
     TempFolder folder;
     ASSERT_TRUE(

@@ -1,6 +1,5 @@
 #pragma once
 
-// What the Win32 tests, the end-to-end tests and the benchmark share.
 #include <windows.h>
 
 #include <algorithm>
@@ -16,6 +15,8 @@
 
 #include "platform/message_loop_win32.h"
 #include "platform/win32_util.h"
+#include "scan/process_host_win32.h"
+#include "scan/process_launcher.h"
 
 namespace tolvane::testing {
 
@@ -53,8 +54,7 @@ inline bool WriteBytes(const fs::path& file, const std::string& bytes) {
     return static_cast<bool>(std::ofstream(file, std::ios::binary) << bytes);
 }
 
-// A fresh temporary folder, removed with all it holds. Its name has blanks and is unique across
-// runs: Wine hands out the same process ids each run, and a save dialog remembers its folder.
+// A fresh temporary folder, removed with all it holds; its name has blanks and is unique per run.
 class TempFolder {
 public:
     TempFolder() {
@@ -87,8 +87,7 @@ private:
     return Undo([=] { SetEnvironmentVariableW(name.c_str(), had ? previous.c_str() : nullptr); });
 }
 
-// The journal of the stand-in system tools, which record their command lines there, and the
-// variables that script them: the exit codes they return in turn and how long each one runs.
+// The stand-in tools' journal of command lines, and the exit codes and run time they are given.
 class StandInJournal {
 public:
     explicit StandInJournal(const std::wstring& codes = L"", const std::wstring& delayMs = L"")
@@ -201,5 +200,44 @@ public:
 private:
     PROCESS_INFORMATION info_{};
 };
+
+// Milliseconds that messages posted every `period` wait during a `runMs` stand-in run; none:
+// failed.
+inline std::vector<double> waitedMs;
+inline LPARAM Microseconds() { // since the first call, so that it fits a 32-bit LPARAM too
+    static const auto origin = std::chrono::steady_clock::now();
+    return static_cast<LPARAM>((std::chrono::steady_clock::now() - origin) /
+                               std::chrono::microseconds(1));
+}
+inline LRESULT CALLBACK RecordWait(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_APP) {
+        waitedMs.push_back(static_cast<double>(Microseconds() - lParam) / 1000.0);
+    }
+    return DefWindowProcW(window, msg, wParam, lParam);
+}
+inline std::vector<double> MessageLatenciesDuringARun(const wchar_t* runMs,
+                                                      std::chrono::milliseconds period) {
+    const StandInJournal slowTool(L"0", runMs);
+    const WNDCLASSW windowClass{0,       RecordWait, 0,       0,       nullptr,
+                                nullptr, nullptr,    nullptr, nullptr, L"TolvaneLatency"};
+    RegisterClassW(&windowClass);
+    HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                  nullptr, nullptr, nullptr);
+    waitedMs.clear();
+    Microseconds();
+    std::jthread poster([&](const std::stop_token& stop) {
+        while (!stop.stop_requested()) {
+            std::this_thread::sleep_for(period);
+            PostMessageW(window, WM_APP, 0, Microseconds());
+        }
+    });
+    Win32ProcessHost host;
+    std::string message;
+    const bool ran = RunProcessAndWait(host, "chkdsk Q:", 1, message, 60000);
+    poster.request_stop();
+    poster.join();
+    DestroyWindow(window);
+    return ran ? waitedMs : std::vector<double>();
+}
 
 } // namespace tolvane::testing
