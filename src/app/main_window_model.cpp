@@ -12,12 +12,8 @@ namespace tolvane {
 
 MainWindowModel::MainWindowModel(Services& services)
     : services_(services), commandPanel_(kStatusNotYetStarted), progressPanel_(kStatusInProgressNo),
-      autochkPanel_(kAutochkNotEnabled), drives_(ListDrives(services.Drives)) {
-    if (!drives_.Entries.empty()) {
-        for (int number = 1; number <= kDriveCount; ++number) {
-            settings_.Drive(number) = drives_.Entries[drives_.Current];
-        }
-    }
+      autochkPanel_(kAutochkNotEnabled) {
+    RefreshDrives(); // every list then starts on the current folder's drive
     log_.SetAppendObserver([this](std::string_view text) {
         if (observer_ != nullptr) {
             observer_->OnLogAppended(text);
