@@ -12,8 +12,13 @@ bool Win32ShellOpener::Open(std::string_view target) {
     // Shell extensions that open a target may be COM objects.
     const win32::ScopedCom com(COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     const std::wstring file = win32::Widen(target);
+    static const auto shellExecute =
+        win32::SystemFunction<decltype(&ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+    if (shellExecute == nullptr) {
+        return false;
+    }
     const HINSTANCE result =
-        ShellExecuteW(nullptr, nullptr, file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        shellExecute(nullptr, nullptr, file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     // ShellExecute answers with a pseudo instance handle: above 32 is success.
     return reinterpret_cast<INT_PTR>(result) > 32;
 }

@@ -32,10 +32,9 @@ public:
     MainWindow(MainWindowModel& model, MainWindowCommands commands);
     ~MainWindow() override;
 
-    // Creates the window and its widgets, hidden; the drive lists start on the current drive.
-    // False when the system refuses to create it.
+    // Creates the window and its widgets, hidden and centred on the screen, the drive lists on
+    // the current drive. False when the system refuses to create it.
     bool Create(HINSTANCE instance);
-    // Centred on the screen the first time.
     void Show(int showCommand);
 
     HWND Widget(WidgetId id) const;
@@ -61,6 +60,7 @@ private:
     void CutOutOverlaps() const;
     void FitBesideOverlaps(HWND control, RECT& client) const;
     void SizeToDesign();
+    void PlaceCentred(int width, int height);
     void LayOutStatusBar();
     void CreateToolTips();
     void PlaceToolTips();
@@ -91,6 +91,7 @@ private:
 
     MainWindowModel& model_;
     std::vector<std::string> shownDrives_;
+    std::vector<HWND> widgets_; // by their rows in the widget table
     MainWindowCommands commands_;
     HWND toolTips_ = nullptr;
     HMENU menu_ = nullptr;
@@ -101,7 +102,6 @@ private:
     win32::ScopedIcon smallIcon_;
     HWND lastFocus_ = nullptr;
     bool built_ = false;
-    bool shown_ = false;
     bool appendingLog_ = false;
 };
 

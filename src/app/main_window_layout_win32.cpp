@@ -48,17 +48,9 @@ RECT ShownRect(HWND control) {
 // group box ignores: these few are drawn the classic way. A theme class that names nothing turns
 // theming off (an empty name would be refused by some implementations).
 void DrawWithoutTheme(HWND control) {
-    using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
-    static const SetWindowThemeFn setWindowTheme = [] {
-        HMODULE uxtheme = GetModuleHandleW(L"uxtheme.dll");
-        if (uxtheme == nullptr) {
-            const std::wstring path = Widen(win32::SystemFolder()) + L"\\uxtheme.dll";
-            uxtheme = LoadLibraryW(path.c_str());
-        }
-        return uxtheme == nullptr ? nullptr
-                                  : reinterpret_cast<SetWindowThemeFn>(reinterpret_cast<void (*)()>(
-                                        GetProcAddress(uxtheme, "SetWindowTheme")));
-    }();
+    static const auto setWindowTheme =
+        win32::SystemFunction<HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR)>(L"uxtheme.dll",
+                                                                        "SetWindowTheme");
     if (setWindowTheme != nullptr) {
         setWindowTheme(control, L" ", L" ");
     }
@@ -109,7 +101,9 @@ MainWindow::~MainWindow() {
 }
 
 HWND MainWindow::Widget(WidgetId id) const {
-    return Handle() == nullptr ? nullptr : GetDlgItem(Handle(), static_cast<int>(id));
+    // Kept, not looked up: under Wine each GetDlgItem is a call to the window manager.
+    const auto index = static_cast<std::size_t>(&FindWidget(id) - Form1Widgets().data());
+    return index < widgets_.size() ? widgets_[index] : nullptr;
 }
 
 bool MainWindow::Create(HINSTANCE instance) {
@@ -176,6 +170,7 @@ void MainWindow::CreateFonts() {
 }
 
 void MainWindow::CreateWidgets(HINSTANCE instance) {
+    widgets_.assign(Form1Widgets().size(), nullptr);
     std::vector<const WidgetSpec*> byTab;
     for (const WidgetSpec& row : Form1Widgets()) {
         byTab.push_back(&row);
@@ -198,6 +193,7 @@ void MainWindow::CreateWidgets(HINSTANCE instance) {
         if (control == nullptr) {
             continue;
         }
+        widgets_[static_cast<std::size_t>(row - Form1Widgets().data())] = control;
         switch (row->Kind) {
         case WidgetKind::Frame: DrawWithoutTheme(control); break;
         case WidgetKind::OptionButton: Subclass(control); break;
@@ -289,17 +285,25 @@ void MainWindow::SizeToDesign() {
     const RECT frame = win32::FrameForClient(client, kWindowStyle, kWindowExStyle, true, dpi_);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    SetWindowPos(Handle(), nullptr, 0, 0, width, height,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceCentred(width, height);
     // A menu bar that wraps, or a frame the estimate got wrong, shows in the client rectangle.
     RECT actual{};
     GetClientRect(Handle(), &actual);
     const int moreWidth = client.right - actual.right;
     const int moreHeight = client.bottom - actual.bottom;
     if (moreWidth != 0 || moreHeight != 0) {
-        SetWindowPos(Handle(), nullptr, 0, 0, width + moreWidth, height + moreHeight,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        PlaceCentred(width + moreWidth, height + moreHeight);
     }
+}
+
+void MainWindow::PlaceCentred(int width, int height) {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(Handle(), MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& area = monitor.rcWork;
+    SetWindowPos(Handle(), nullptr, area.left + (area.right - area.left - width) / 2,
+                 area.top + (area.bottom - area.top - height) / 2, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void MainWindow::CreateToolTips() {
@@ -380,20 +384,6 @@ void MainWindow::ChangeDpi(UINT dpi, const RECT& suggested) {
 }
 
 void MainWindow::Show(int showCommand) {
-    if (!shown_) {
-        shown_ = true;
-        RECT window{};
-        GetWindowRect(Handle(), &window);
-        MONITORINFO monitor{};
-        monitor.cbSize = sizeof(monitor);
-        GetMonitorInfoW(MonitorFromWindow(Handle(), MONITOR_DEFAULTTOPRIMARY), &monitor);
-        const RECT& area = monitor.rcWork;
-        const int width = window.right - window.left;
-        const int height = window.bottom - window.top;
-        SetWindowPos(Handle(), nullptr, area.left + (area.right - area.left - width) / 2,
-                     area.top + (area.bottom - area.top - height) / 2, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
     ShowWindow(Handle(), showCommand);
     UpdateWindow(Handle());
     if (toolTips_ == nullptr) {

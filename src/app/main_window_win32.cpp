@@ -118,6 +118,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void MainWindow::OnDestroyed() {
     toolTips_ = nullptr;
+    widgets_.clear();
     built_ = false;
     Run(commands_.Closed);
 }
@@ -165,9 +166,9 @@ LRESULT MainWindow::HandleControlMessage(HWND control, UINT message, WPARAM wPar
     // buttons, so the dialog manager's groups cannot hold them; the arrow keys move through the
     // frame's options here instead.
     switch (message) {
-    case WM_GETDLGCODE: return DefSubclassProc(control, message, wParam, lParam) | DLGC_WANTARROWS;
+    case WM_GETDLGCODE: return CallControlProc(control, message, wParam, lParam) | DLGC_WANTARROWS;
     case WM_NCCALCSIZE: {
-        const LRESULT result = DefSubclassProc(control, message, wParam, lParam);
+        const LRESULT result = CallControlProc(control, message, wParam, lParam);
         FitBesideOverlaps(control, *reinterpret_cast<RECT*>(lParam)); // first of both forms
         return result;
     }
@@ -179,7 +180,7 @@ LRESULT MainWindow::HandleControlMessage(HWND control, UINT message, WPARAM wPar
         break;
     default: break;
     }
-    return DefSubclassProc(control, message, wParam, lParam);
+    return CallControlProc(control, message, wParam, lParam);
 }
 
 void MainWindow::StepOptionButton(HWND from, bool forward) {

@@ -49,11 +49,18 @@ SaveDialogOutcome Win32SaveDialog::Show(const SaveDialogRequest& request, std::s
     } else {
         dialog.Flags |= OFN_EXPLORER;
     }
-    if (GetSaveFileNameW(&dialog)) {
+    static const auto getSaveFileName =
+        win32::SystemFunction<decltype(&GetSaveFileNameW)>(L"comdlg32.dll", "GetSaveFileNameW");
+    static const auto extendedError = win32::SystemFunction<decltype(&CommDlgExtendedError)>(
+        L"comdlg32.dll", "CommDlgExtendedError");
+    if (getSaveFileName == nullptr || extendedError == nullptr) {
+        return SaveDialogOutcome::Failed;
+    }
+    if (getSaveFileName(&dialog)) {
         chosenPath = win32::Narrow(file.data());
         return SaveDialogOutcome::Chosen;
     }
-    return CommDlgExtendedError() == 0 ? SaveDialogOutcome::Cancelled : SaveDialogOutcome::Failed;
+    return extendedError() == 0 ? SaveDialogOutcome::Cancelled : SaveDialogOutcome::Failed;
 }
 
 } // namespace tolvane

@@ -48,15 +48,22 @@ std::string ErrorText(DWORD error) {
 
 void RestrictDllSearchToSystemFolder() {
     // SetDefaultDllDirectories is missing on a Vista or 7 without its update: look it up.
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
     const auto setDefault =
-        reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void (*)()>(
-            GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+        SystemFunction<BOOL(WINAPI*)(DWORD)>(L"kernel32.dll", "SetDefaultDllDirectories");
     if (setDefault != nullptr) {
         setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
     } else {
         SetDllDirectoryW(L"");
     }
+}
+
+FARPROC SystemProcAddress(const wchar_t* dll, const char* name) {
+    HMODULE module = GetModuleHandleW(dll);
+    if (module == nullptr) {
+        const std::wstring path = Widen(SystemFolder()) + L"\\" + dll;
+        module = LoadLibraryW(path.c_str());
+    }
+    return module == nullptr ? nullptr : GetProcAddress(module, name);
 }
 
 std::string SystemFolder() {

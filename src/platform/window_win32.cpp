@@ -1,7 +1,5 @@
 #include "platform/window_win32.h"
 
-#include <commctrl.h>
-
 #include <cwchar>
 
 #include "platform/resource_ids.h"
@@ -178,23 +176,36 @@ INT_PTR CALLBACK WindowBase::DialogProc(HWND dialog, UINT message, WPARAM wParam
 }
 
 void WindowBase::Subclass(HWND control) {
-    SetWindowSubclass(control, ControlProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    const auto own = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProc)));
+    controlProcs_.emplace_back(control, own);
+}
+
+LRESULT WindowBase::CallControlProc(HWND control, UINT message, WPARAM wParam,
+                                    LPARAM lParam) const {
+    for (const auto& [subclassed, own] : controlProcs_) {
+        if (subclassed == control) {
+            return CallWindowProcW(own, control, message, wParam, lParam);
+        }
+    }
+    return DefWindowProcW(control, message, wParam, lParam);
 }
 
 LRESULT WindowBase::HandleControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefSubclassProc(control, message, wParam, lParam);
+    return CallControlProc(control, message, wParam, lParam);
 }
 
-LRESULT CALLBACK WindowBase::ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR self) {
+LRESULT CALLBACK WindowBase::ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<WindowBase*>(GetWindowLongPtrW(control, GWLP_USERDATA));
     if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(control, ControlProc, id);
-        return DefSubclassProc(control, message, wParam, lParam);
+        // The control goes: it gets its own procedure back, and the object forgets it.
+        const LRESULT result = self->CallControlProc(control, message, wParam, lParam);
+        std::erase_if(self->controlProcs_,
+                      [&](const auto& entry) { return entry.first == control; });
+        return result;
     }
-    return Guarded(0, [&] {
-        return reinterpret_cast<WindowBase*>(self)->HandleControlMessage(control, message, wParam,
-                                                                         lParam);
-    });
+    return Guarded(0, [&] { return self->HandleControlMessage(control, message, wParam, lParam); });
 }
 
 } // namespace tolvane::win32

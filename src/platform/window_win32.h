@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <utility>
+#include <vector>
+
 #include "platform/scoped_win32.h"
 
 // What both windows share: sizes in twips and at the window's DPI, the dialog font, the program
@@ -57,8 +60,11 @@ protected:
     // For a dialog: CreateDialog gets `this` as its initialisation parameter. HandleMessage
     // then answers as a dialog procedure does.
     static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-    // Hands a control's messages to HandleControlMessage.
+    // Hands a control's messages to HandleControlMessage; CallControlProc passes one on to the
+    // control's own procedure. The object rides in the control's user data: a subclass kept in
+    // a window property costs a call to the window manager for every message under Wine.
     void Subclass(HWND control);
+    LRESULT CallControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) const;
 
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
     virtual LRESULT HandleControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
@@ -66,11 +72,11 @@ protected:
     virtual void OnDestroyed() {}
 
 private:
-    static LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam,
-                                        UINT_PTR id, DWORD_PTR self);
+    static LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT Forward(WindowBase* self, UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND window_ = nullptr;
+    std::vector<std::pair<HWND, WNDPROC>> controlProcs_; // each subclassed control's own
 };
 
 } // namespace tolvane::win32

@@ -104,9 +104,9 @@ void Win32ProcessHost::PumpEvents() {
 }
 
 void Win32ProcessHost::Pause(std::uint32_t milliseconds) {
-    const DWORD start = timeGetTime();
+    const DWORD start = TickMs();
     for (;;) {
-        const DWORD elapsed = timeGetTime() - start;
+        const DWORD elapsed = TickMs() - start;
         if (elapsed >= milliseconds) {
             break;
         }
@@ -126,7 +126,9 @@ void Win32ProcessHost::Pause(std::uint32_t milliseconds) {
 }
 
 std::uint32_t Win32ProcessHost::TickMs() {
-    return timeGetTime();
+    static const auto timeGetTimeFn =
+        win32::SystemFunction<decltype(&timeGetTime)>(L"winmm.dll", "timeGetTime");
+    return timeGetTimeFn != nullptr ? timeGetTimeFn() : GetTickCount();
 }
 
 } // namespace tolvane
