@@ -60,8 +60,9 @@ void RestrictDllSearchToSystemFolder() {
 FARPROC SystemProcAddress(const wchar_t* dll, const char* name) {
     HMODULE module = GetModuleHandleW(dll);
     if (module == nullptr) {
-        const std::wstring path = Widen(SystemFolder()) + L"\\" + dll;
-        module = LoadLibraryW(path.c_str());
+        // Never a path that another folder decides: without the system folder, nothing loads.
+        const std::string folder = SystemFolder();
+        module = folder.empty() ? nullptr : LoadLibraryW((Widen(folder) + L"\\" + dll).c_str());
     }
     return module == nullptr ? nullptr : GetProcAddress(module, name);
 }

@@ -199,7 +199,7 @@ LRESULT WindowBase::HandleControlMessage(HWND control, UINT message, WPARAM wPar
 LRESULT CALLBACK WindowBase::ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<WindowBase*>(GetWindowLongPtrW(control, GWLP_USERDATA));
     if (message == WM_NCDESTROY) {
-        // The control goes: it gets its own procedure back, and the object forgets it.
+        // The control goes: its own procedure sees the last message, and the object forgets it.
         const LRESULT result = self->CallControlProc(control, message, wParam, lParam);
         std::erase_if(self->controlProcs_,
                       [&](const auto& entry) { return entry.first == control; });
