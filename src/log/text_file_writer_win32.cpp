@@ -194,7 +194,7 @@ bool AppendToFile(const std::wstring& target, std::string_view bytes,
 } // namespace
 
 bool Win32TextFileWriter::SaveTextToFile(const std::string& filePath, const std::string& text,
-                                         bool overwrite) {
+                                         bool overwrite, std::string* /*reason*/) {
     try {
         std::string bytes;
         if (!AnsiFileBytes(text, bytes)) {

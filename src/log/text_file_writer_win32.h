@@ -25,8 +25,8 @@ public:
     Win32TextFileWriter() = default;
     explicit Win32TextFileWriter(InjectedWriteFailure failure) : failure_(failure) {}
 
-    bool SaveTextToFile(const std::string& filePath, const std::string& text,
-                        bool overwrite) override;
+    bool SaveTextToFile(const std::string& filePath, const std::string& text, bool overwrite,
+                        std::string* reason = nullptr) override;
 
 private:
     std::optional<InjectedWriteFailure> failure_;

@@ -22,11 +22,17 @@ public:
                                MessageIcon icon = MessageIcon::None) = 0;
 };
 
-// The current time of day as the user's regional long time format writes it.
+// A moment as the system counts it: 100-nanosecond intervals since 1 January 1601, UTC.
+using SystemTime = std::uint64_t;
+
+// The time of day as the user's regional long time format writes it.
 class Clock {
 public:
     virtual ~Clock() = default;
+    // Now.
     virtual std::string TimeOfDayText() = 0;
+    // A moment that has passed, such as the end of a process, in local time.
+    virtual std::string TimeOfDayTextAt(SystemTime moment) = 0;
 };
 
 // Process environment; names are matched as the platform matches them.
@@ -57,6 +63,8 @@ public:
     virtual bool HasEnded() = 0;
     // The exit status; meaningful once HasEnded() is true.
     virtual std::uint32_t ExitStatus() = 0;
+    // When the process ended, once HasEnded() is true; nothing when the system cannot tell.
+    virtual std::optional<SystemTime> ExitTime() = 0;
 };
 
 // A process that was started and is not yet opened for watching.

@@ -27,13 +27,33 @@ MessageAnswer Win32MessageBox::Show(std::string_view text, MessageButtons button
     }
 }
 
-std::string Win32Clock::TimeOfDayText() {
+namespace {
+
+// The time of day of the given local time, or of now when there is none.
+std::string LocalTimeText(const SYSTEMTIME* time) {
     wchar_t buffer[128];
-    const int length = GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, nullptr, nullptr, buffer, 128);
+    const int length = GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, time, nullptr, buffer, 128);
     if (length <= 1) {
         return {};
     }
     return win32::Narrow(std::wstring_view(buffer, static_cast<size_t>(length - 1)));
+}
+
+} // namespace
+
+std::string Win32Clock::TimeOfDayText() {
+    return LocalTimeText(nullptr);
+}
+
+std::string Win32Clock::TimeOfDayTextAt(SystemTime moment) {
+    FILETIME fileTime{static_cast<DWORD>(moment), static_cast<DWORD>(moment >> 32)};
+    SYSTEMTIME universal{};
+    SYSTEMTIME local{};
+    if (!FileTimeToSystemTime(&fileTime, &universal) ||
+        !SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local)) {
+        return LocalTimeText(nullptr);
+    }
+    return LocalTimeText(&local);
 }
 
 std::optional<std::string> Win32Environment::Get(std::string_view name) {

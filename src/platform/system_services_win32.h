@@ -19,6 +19,7 @@ private:
 class Win32Clock : public Clock {
 public:
     std::string TimeOfDayText() override;
+    std::string TimeOfDayTextAt(SystemTime moment) override;
 };
 
 class Win32Environment : public Environment {

@@ -24,6 +24,14 @@ public:
         GetExitCodeProcess(handle_.Get(), &status);
         return status;
     }
+    std::optional<SystemTime> ExitTime() override {
+        FILETIME creation{}, exit{}, kernel{}, user{};
+        if (!GetProcessTimes(handle_.Get(), &creation, &exit, &kernel, &user)) {
+            return std::nullopt;
+        }
+        const SystemTime moment = (SystemTime{exit.dwHighDateTime} << 32) | exit.dwLowDateTime;
+        return moment != 0 ? std::optional(moment) : std::nullopt;
+    }
 
 private:
     ScopedHandle handle_;

@@ -59,6 +59,9 @@ public:
 class FakeClock : public Clock {
 public:
     std::string TimeOfDayText() override { return "10:00:00"; }
+    std::string TimeOfDayTextAt(SystemTime moment) override {
+        return "ended " + std::to_string(moment);
+    }
 };
 
 class FakeEnvironment : public Environment {
@@ -85,9 +88,12 @@ public:
     };
     std::vector<Write> Writes;
     bool Fails = false;
-    bool SaveTextToFile(const std::string& filePath, const std::string& text,
-                        bool overwrite) override {
+    bool SaveTextToFile(const std::string& filePath, const std::string& text, bool overwrite,
+                        std::string* reason) override {
         Writes.push_back({filePath, text, overwrite});
+        if (Fails && reason != nullptr) {
+            *reason = "Access is denied.";
+        }
         return !Fails;
     }
 };
@@ -126,6 +132,7 @@ public:
         int PollsUntilEnd = 0;   // how many status queries still see it running
         bool StartFails = false; // the start itself fails
         bool OpenFails = false;  // started, but cannot be opened
+        std::optional<SystemTime> EndTime = std::nullopt; // what the system says of its end
     };
     std::deque<Script> Scripts;       // one per Start; a default script when empty
     std::vector<std::string> Started; // command lines that started, in order
@@ -188,6 +195,7 @@ private:
         }
         bool HasEnded() override { return Run.PollsUntilEnd-- <= 0; }
         std::uint32_t ExitStatus() override { return Run.ExitStatus; }
+        std::optional<SystemTime> ExitTime() override { return Run.EndTime; }
         Script Run;
     };
 };
