@@ -1,6 +1,7 @@
 #include "app/main_window_model.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "boot/boot_schedule.h"
 #include "log/save_log.h"
@@ -97,11 +98,45 @@ void MainWindowModel::SetAutoSaveCheck(int value) {
 }
 
 void MainWindowModel::PressSaveLog() {
-    const SaveLogResult result = SaveLog(log_.Text(), services_);
+    const SaveLogResult result = ChooseLogFile(services_);
+    if (result.Write) {
+        WriteLogFile(result.LogFilePath);
+    }
     settings_.LogFilePath = result.LogFilePath;
     Changed();
     if (result.SwitchAutoSaveOff) {
         SetAutoSaveCheck(0);
+    }
+}
+
+void MainWindowModel::AutoSave() {
+    if (settings_.AutoSaveCheck == 1) {
+        WriteLogFile(settings_.LogFilePath);
+    }
+}
+
+void MainWindowModel::WriteLogFile(const std::string& path) {
+    NotePendingSaveFailure();
+    std::string reason;
+    if (services_.Writer.SaveTextToFile(path, log_.Text(), true, &reason)) {
+        saveFailureNoted_ = false;
+        return;
+    }
+    if (!saveFailureNoted_) {
+        saveFailureNoted_ = true;
+        pendingSaveFailure_ = SaveFailure{path, reason};
+        NotePendingSaveFailure();
+    }
+}
+
+void MainWindowModel::NotePendingSaveFailure() {
+    // A pass's entry is open from its start until its end: the note waits for the entry to end
+    // rather than split it.
+    const std::string& text = log_.Text();
+    const bool entryOpen = runInProgress_ && !text.empty() && text.back() != '\n';
+    if (pendingSaveFailure_ && !entryOpen) {
+        AppendSaveFailure(log_, pendingSaveFailure_->Path, pendingSaveFailure_->Reason);
+        pendingSaveFailure_.reset();
     }
 }
 
@@ -123,18 +158,23 @@ void MainWindowModel::PressScanNextBoot() {
     if (settings_.UIMenu_DebugMode) {
         return;
     }
-    if (std::optional<std::string> panel =
-            ScheduleNextBootScan(settings_, services_.Processes, services_.Messages)) {
-        SetAutochkPanel(std::move(*panel));
-    }
+    RunExclusively([this] {
+        if (std::optional<std::string> panel =
+                ScheduleNextBootScan(settings_, services_.Processes, services_.Messages)) {
+            SetAutochkPanel(std::move(*panel));
+        }
+    });
 }
 
 void MainWindowModel::PressUndoBootChk() {
     if (settings_.UIMenu_DebugMode) {
         return;
     }
-    SetAutochkPanel(std::string(kAutochkNotEnabled));
-    CancelNextBootScan(services_.Processes, services_.Messages);
+    RunExclusively([this] {
+        if (CancelNextBootScan(services_.Processes, services_.Messages)) {
+            SetAutochkPanel(std::string(kAutochkNotEnabled));
+        }
+    });
 }
 
 void MainWindowModel::SetDriveEntry(int number, std::string entry) {
@@ -192,12 +232,15 @@ void MainWindowModel::RecommendAutoSave() {
 }
 
 void MainWindowModel::PressStart() {
+    RunExclusively([this] { StartScanRun(*this, services_); });
+}
+
+void MainWindowModel::RunExclusively(const std::function<void()>& job) {
     if (runInProgress_ || closeRequested_) {
         return;
     }
-    runInProgress_ = true;
-    StartScanRun(*this, services_);
-    runInProgress_ = false;
+    RunGuarded(job);
+    NotePendingSaveFailure();
     Changed();
     if (closeRequested_) {
         if (observer_ != nullptr) {
@@ -208,6 +251,29 @@ void MainWindowModel::PressStart() {
     if (drivesChangedDuringRun_) {
         RefreshDrives();
     }
+}
+
+void MainWindowModel::RunGuarded(const std::function<void()>& job) {
+    // Whatever way the job ends, the window can start another one and be closed.
+    struct InProgress {
+        bool& Flag;
+        explicit InProgress(bool& flag) : Flag(flag) { Flag = true; }
+        InProgress(const InProgress&) = delete;
+        InProgress& operator=(const InProgress&) = delete;
+        ~InProgress() { Flag = false; }
+    } inProgress(runInProgress_);
+    std::string error;
+    try {
+        job();
+        return;
+    } catch (const std::exception& exception) {
+        error = exception.what();
+    } catch (...) {
+        error = kUnknownRunError;
+    }
+    AppendRunError(log_, error);
+    AutoSave();
+    SetStatusPanels(kStatusNotActive, kStatusInProgressNo);
 }
 
 bool MainWindowModel::RequestClose() {

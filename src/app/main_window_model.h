@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,8 @@ inline constexpr std::string_view kClosingCaptionTail = " - closing when this pa
 inline constexpr std::string_view kAutoSaveAdvice =
     "Since you are limiting rescan options and shutting down the computer,\r\n"
     "  it is highly recommended that you choose to Auto Save a log file.";
+// What the log names when a run stopped on a fault that carries no description.
+inline constexpr std::string_view kUnknownRunError = "an unknown error";
 // The items of the rescan limit list, in order.
 inline constexpr std::string_view kRescanLimitItems[] = {"2", "3", "4", "5", "6", "7", "8", "9"};
 
@@ -65,6 +68,7 @@ public:
     const std::string& AutochkPanel() const { return autochkPanel_; }
     const RunLog& Log() const { return log_; }
     RunLog& Log() override { return log_; }
+    void AutoSave() override;
     bool AutoSaveAdviceShown() const { return autoSaveAdviceShown_; }
     bool RunInProgress() const { return runInProgress_; }
     bool CloseRequested() const override { return closeRequested_; }
@@ -95,7 +99,7 @@ public:
     void ReplaceLogText(std::string text) { log_.ReplaceText(std::move(text)); }
 
     void PressSaveLog();
-    // Next-boot checks; neither does anything in Debug Mode.
+    // Next-boot checks, each waiting for chkntfs; neither does anything in Debug Mode.
     void PressScanNextBoot();
     void PressUndoBootChk();
 
@@ -109,6 +113,14 @@ public:
 
 private:
     void RecommendAutoSave();
+    // Writes the whole log to path; a failure is noted in the log, once until a write succeeds.
+    void WriteLogFile(const std::string& path);
+    // Runs a job that waits for a process (a scan run, chkntfs) as the one job in progress: a
+    // second is ignored, a close and a drive refresh wait for it to end. A fault that leaves the
+    // job is noted in the log.
+    void RunExclusively(const std::function<void()>& job);
+    void RunGuarded(const std::function<void()>& job);
+    void NotePendingSaveFailure();
     void SetDebugMode(bool on);
     void SetAutochkPanel(std::string text);
     void Changed();
@@ -127,6 +139,12 @@ private:
     bool runInProgress_ = false;
     bool closeRequested_ = false;
     bool drivesChangedDuringRun_ = false;
+    // A failed write is noted once, until a write succeeds again.
+    struct SaveFailure {
+        std::string Path, Reason;
+    };
+    bool saveFailureNoted_ = false;
+    std::optional<SaveFailure> pendingSaveFailure_;
     std::unique_ptr<CDriveInfo> fixedDiskChecker_;
 };
 

@@ -22,16 +22,10 @@ MainWindowLoad LoadMainWindow(MainWindowModel& model, Services& services) {
         return load;
     }
     load.VistaCheck = clsVistaCheck::Create(services.Version, services.Sku);
-    if (load.VistaCheck) {
-        model.EnableScanReEval(load.VistaCheck->IsThisVista);
-    } else {
-        // The edition could not be read (no management service, as in a Windows PE built
-        // without it). The edition plays no part in the choice, so the version alone decides,
-        // and /B stays available where chkdsk has it.
-        const OsVersionNumbers numbers = services.Version.Read();
-        model.EnableScanReEval(numbers.PlatformId == kPlatformWin32Nt &&
-                               numbers.MajorVersion == kVistaMajorVersion);
-    }
+    // Without an edition (no management service, as in a Windows PE built without it, or one that
+    // did not answer in time) the version alone decides, and it was Vista's: the edition plays
+    // no part in the choice, so /B stays available where chkdsk has it.
+    model.EnableScanReEval(!load.VistaCheck || load.VistaCheck->IsThisVista);
     model.SetCaption(WindowCaption(version::kTitle, version::kMajor, version::kMinor));
     model.ResetAutoSaveAdvice();
     return load;

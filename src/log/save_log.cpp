@@ -22,7 +22,7 @@ SaveDialogOutcome AskForFile(Services& services, std::string& path) {
 
 } // namespace
 
-SaveLogResult SaveLog(const std::string& logText, Services& services) {
+SaveLogResult ChooseLogFile(Services& services) {
     SaveLogResult result;
     for (;;) {
         std::string chosen;
@@ -31,15 +31,15 @@ SaveLogResult SaveLog(const std::string& logText, Services& services) {
             break;
         }
         result.LogFilePath = chosen;
+        result.Write = true;
         if (services.Files.FileExists(chosen)) {
             if (services.Messages.Show(kOverwriteQuestion, MessageButtons::OkCancel) ==
                 MessageAnswer::Ok) {
-                services.Writer.SaveTextToFile(chosen, logText, true);
                 return result;
             }
+            result.Write = false;
             continue;
         }
-        services.Writer.SaveTextToFile(chosen, logText, true);
         break;
     }
     result.SwitchAutoSaveOff = result.LogFilePath.size() < 2 || result.LogFilePath[1] != ':';

@@ -40,12 +40,14 @@ public:
 struct SaveLogResult {
     // The dialog's file name afterwards: the chosen path, or the proposed name when cancelled.
     std::string LogFilePath;
+    // A file was chosen (and, when it exists, overwriting it confirmed): write the log there.
+    bool Write = false;
     // Auto-save can only write to a path that names a drive: a cancelled dialog, or a new file
     // on a network path, switches it off.
     bool SwitchAutoSaveOff = false;
 };
 
-// Asks for a file in the save dialog, confirms overwriting, and writes the whole log.
-SaveLogResult SaveLog(const std::string& logText, Services& services);
+// Asks for a file in the save dialog and confirms overwriting; the caller writes the log.
+SaveLogResult ChooseLogFile(Services& services);
 
 } // namespace tolvane

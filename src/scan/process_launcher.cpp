@@ -6,58 +6,96 @@ namespace tolvane {
 
 std::int32_t LastExitCode = 0;
 
-bool RunProcessAndWait(ProcessHost& host, const std::string& commandLine, std::int32_t windowStyle,
-                       std::string& failureMessage, std::int32_t timeoutMs,
-                       const std::function<bool()>& giveUp) {
+namespace {
+
+std::unique_ptr<StartedProcess> StartWithRetry(ProcessHost& host, const std::string& commandLine,
+                                               std::int32_t windowStyle,
+                                               const std::function<bool()>& giveUp,
+                                               std::string& error) {
+    std::unique_ptr<StartedProcess> started = host.Start(commandLine, windowStyle, error);
+    if (!started) {
+        host.Pause(kStartRetryPauseMs);
+        if (!(giveUp && giveUp())) {
+            started = host.Start(commandLine, windowStyle, error);
+        }
+    }
+    return started;
+}
+
+void WaitForEnd(ProcessHost& host, WatchedProcess& process, std::int32_t timeoutMs,
+                ProcessRun& run) {
+    const std::uint32_t startTick = host.TickMs();
+    for (;;) {
+        // Whether the process has ended is asked of the process itself, so one that exits with
+        // 259 is not mistaken for one still running.
+        const bool ended = process.HasEnded();
+        if (ended) {
+            run.ExitStatus = process.ExitStatus();
+            run.EndTime = process.ExitTime();
+        }
+        host.PumpEvents();
+        host.Pause(kPollPauseMs);
+        // Unsigned difference: correct across the tick's wrap at 2^32 for any wait shorter than
+        // 49 days, which covers every positive time-out.
+        const std::uint32_t elapsed = host.TickMs() - startTick;
+        if (static_cast<std::int64_t>(elapsed) > timeoutMs) {
+            run = ProcessRun{};
+            run.MayStillRun = true;
+            run.TimedOut = true;
+            run.Failure = kTimedOutMessage;
+            return;
+        }
+        if (ended) {
+            run.Ended = true;
+            return;
+        }
+    }
+}
+
+} // namespace
+
+ProcessRun RunProcess(ProcessHost& host, const std::string& commandLine, std::int32_t windowStyle,
+                      std::int32_t timeoutMs, const std::function<bool()>& giveUp) {
+    ProcessRun run;
+    bool startedHere = false;
     try {
-        std::string startError;
-        std::unique_ptr<StartedProcess> started = host.Start(commandLine, windowStyle, startError);
+        std::unique_ptr<StartedProcess> started =
+            StartWithRetry(host, commandLine, windowStyle, giveUp, run.Failure);
         if (!started) {
-            host.Pause(kStartRetryPauseMs);
-            if (!(giveUp && giveUp())) {
-                started = host.Start(commandLine, windowStyle, startError);
-            }
+            return run;
         }
-        if (!started) {
-            failureMessage = startError;
-            return false;
-        }
+        startedHere = true;
         std::unique_ptr<WatchedProcess> process = started->Open();
         if (!process) {
-            failureMessage = std::string(kNotDeterminedMessage) + std::string(kWatchItMessage);
-            return false;
+            run.MayStillRun = true;
+            run.Failure = std::string(kNotDeterminedMessage) + std::string(kWatchItMessage);
+            return run;
         }
-
-        bool result = true;
-        std::uint32_t status = 0;
-        bool ended = false;
-        const std::uint32_t startTick = host.TickMs();
-        do {
-            // Whether the process has ended is asked of the process itself, so one that exits
-            // with 259 is not mistaken for one still running.
-            ended = process->HasEnded();
-            if (ended) {
-                status = process->ExitStatus();
-            }
-            host.PumpEvents();
-            host.Pause(kPollPauseMs);
-            // Unsigned difference: correct across the tick's wrap at 2^32 for any wait shorter
-            // than 49 days, which covers every positive time-out.
-            const std::uint32_t elapsed = host.TickMs() - startTick;
-            if (static_cast<std::int64_t>(elapsed) > timeoutMs) {
-                failureMessage = kTimedOutMessage;
-                status = 0;
-                result = false;
-                break;
-            }
-        } while (!ended);
-
-        LastExitCode = static_cast<std::int32_t>(status);
-        return result;
+        WaitForEnd(host, *process, timeoutMs, run);
     } catch (const std::exception& error) {
-        failureMessage = error.what();
-        return false;
+        run = ProcessRun{};
+        run.MayStillRun = startedHere;
+        run.Failure = error.what();
     }
+    return run;
+}
+
+bool RunProcessAndWait(ProcessHost& host, const std::string& commandLine, std::int32_t windowStyle,
+                       std::string& failureMessage, std::int32_t timeoutMs,
+                       const std::function<bool()>& giveUp, ProcessRun* run) {
+    ProcessRun outcome = RunProcess(host, commandLine, windowStyle, timeoutMs, giveUp);
+    const bool ended = outcome.Ended;
+    // A wait that ran out of time leaves 0: the process's status was never read.
+    if (ended || outcome.TimedOut) {
+        LastExitCode = static_cast<std::int32_t>(outcome.ExitStatus);
+    }
+    if (!ended) {
+        failureMessage = outcome.Failure;
+    }
+    if (run != nullptr) {
+        *run = std::move(outcome);
+    }
+    return ended;
 }
 
 } // namespace tolvane

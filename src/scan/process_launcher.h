@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,13 +32,29 @@ inline constexpr std::int32_t kScanTimeoutMs = 2'000'000'000;
 // A start that failed is tried once more after this pause.
 inline constexpr std::uint32_t kStartRetryPauseMs = 1000;
 
+// How a process run through RunProcess went.
+struct ProcessRun {
+    bool Ended = false; // started, opened and seen to end in time
+    // Started, but not seen to end (it could not be watched, or the time ran out): it may still
+    // be running.
+    bool MayStillRun = false;
+    bool TimedOut = false;
+    std::uint32_t ExitStatus = 0;      // when Ended
+    std::optional<SystemTime> EndTime; // when Ended, if the system can tell
+    std::string Failure;               // when not Ended: why
+};
+
 // Starts the command line and waits until it has ended or timeoutMs has passed, keeping the
-// window live. True when the process was started, opened and seen to end in time; LastExitCode
-// then holds its exit code. failureMessage is written only on the failure paths. A start that
-// fails (a passing fault under load) is tried once more after a pause, unless giveUp answers
-// true by then.
+// window live. A start that fails (a passing fault under load) is tried once more after a pause,
+// unless giveUp answers true by then.
+ProcessRun RunProcess(ProcessHost& host, const std::string& commandLine, std::int32_t windowStyle,
+                      std::int32_t timeoutMs, const std::function<bool()>& giveUp = {});
+
+// RunProcess, keeping the exit code in LastExitCode. True when the process ended in time;
+// failureMessage is written only on the failure paths, and run (when given) gets the whole
+// outcome.
 bool RunProcessAndWait(ProcessHost& host, const std::string& commandLine, std::int32_t windowStyle,
                        std::string& failureMessage, std::int32_t timeoutMs,
-                       const std::function<bool()>& giveUp = {});
+                       const std::function<bool()>& giveUp = {}, ProcessRun* run = nullptr);
 
 } // namespace tolvane

@@ -12,6 +12,13 @@ constexpr std::string_view kNoExitCode = "none - ";
 constexpr std::string_view kLimitLead = "A preset [";
 constexpr std::string_view kLimitMiddle = "] scan limit was reached for drive [";
 constexpr std::string_view kLimitTail = "]\r\nRescanning for this drive is cancelled.\r\n\r\n";
+constexpr std::string_view kDriveGoneLead = "Drive [";
+constexpr std::string_view kDriveGoneTail =
+    "] is no longer present.\r\nRescanning for this drive is cancelled.\r\n\r\n";
+constexpr std::string_view kShutdownFailedLead = "The shutdown could not be started:  ";
+constexpr std::string_view kSaveFailedLead = "The log could not be saved to ";
+constexpr std::string_view kSaveFailedMiddle = ":  ";
+constexpr std::string_view kRunErrorLead = "The run stopped on an error:  ";
 
 constexpr std::string_view kNoErrors = " - No Errors were found.";
 constexpr std::string_view kUnknownError = " - Unknown Error.";
@@ -70,9 +77,9 @@ void AppendPassStart(RunLog& log, std::string_view commandLine, Clock& clock) {
 
 namespace {
 
-void AppendPassResult(RunLog& log, std::string_view result, Clock& clock) {
+void AppendPassResult(RunLog& log, std::string_view result, std::string_view completedAt) {
     std::string text(kCompletedLabel);
-    text += clock.TimeOfDayText();
+    text += completedAt;
     text += kCrLf;
     text += kErrorlevelLabel;
     text += result;
@@ -81,16 +88,47 @@ void AppendPassResult(RunLog& log, std::string_view result, Clock& clock) {
     log.Append(text);
 }
 
-} // namespace
-
-void AppendPassEnd(RunLog& log, std::int32_t exitCode, ScanMode mode, Clock& clock) {
-    AppendPassResult(
-        log, std::to_string(exitCode) + std::string(ExitCodeSentence(exitCode, mode).Sentence),
-        clock);
+// A line of its own, then an empty one, as an entry ends.
+void AppendNote(RunLog& log, std::string_view lead, std::string_view text) {
+    std::string note(lead);
+    note += text;
+    note += kCrLf;
+    note += kCrLf;
+    log.Append(note);
 }
 
-void AppendPassFailure(RunLog& log, std::string_view failureMessage, Clock& clock) {
-    AppendPassResult(log, std::string(kNoExitCode) + std::string(failureMessage), clock);
+} // namespace
+
+void AppendPassEnd(RunLog& log, std::int32_t exitCode, ScanMode mode,
+                   std::string_view completedAt) {
+    AppendPassResult(
+        log, std::to_string(exitCode) + std::string(ExitCodeSentence(exitCode, mode).Sentence),
+        completedAt);
+}
+
+void AppendPassFailure(RunLog& log, std::string_view failureMessage, std::string_view completedAt) {
+    AppendPassResult(log, std::string(kNoExitCode) + std::string(failureMessage), completedAt);
+}
+
+void AppendDriveGone(RunLog& log, std::string_view driveLetter) {
+    std::string text(kDriveGoneLead);
+    text += AsciiUpper(driveLetter);
+    text += kDriveGoneTail;
+    log.Append(text);
+}
+
+void AppendShutdownFailure(RunLog& log, std::string_view reason) {
+    AppendNote(log, kShutdownFailedLead, reason);
+}
+
+void AppendSaveFailure(RunLog& log, std::string_view filePath, std::string_view reason) {
+    AppendNote(
+        log, std::string(kSaveFailedLead) + std::string(filePath) + std::string(kSaveFailedMiddle),
+        reason);
+}
+
+void AppendRunError(RunLog& log, std::string_view error) {
+    AppendNote(log, kRunErrorLead, error);
 }
 
 void AppendLimitReached(RunLog& log, std::string_view rescanNumberText,

@@ -44,12 +44,19 @@ struct ExitCodeReading {
 ExitCodeReading ExitCodeSentence(std::int32_t exitCode, ScanMode mode);
 
 void AppendPassStart(RunLog& log, std::string_view commandLine, Clock& clock);
-void AppendPassEnd(RunLog& log, std::int32_t exitCode, ScanMode mode, Clock& clock);
+// completedAt is the time of day at which the process ended.
+void AppendPassEnd(RunLog& log, std::int32_t exitCode, ScanMode mode, std::string_view completedAt);
 // Ends the entry of a pass whose process could not be started or watched: no exit code was
 // read, so none is claimed.
-void AppendPassFailure(RunLog& log, std::string_view failureMessage, Clock& clock);
+void AppendPassFailure(RunLog& log, std::string_view failureMessage, std::string_view completedAt);
 void AppendLimitReached(RunLog& log, std::string_view rescanNumberText,
                         std::string_view driveLetter);
+// The drive went away during its rescans (a disk unplugged): it is not started again.
+void AppendDriveGone(RunLog& log, std::string_view driveLetter);
+// Lines of their own for what the run could not do, each with the system's reason.
+void AppendShutdownFailure(RunLog& log, std::string_view reason);
+void AppendSaveFailure(RunLog& log, std::string_view filePath, std::string_view reason);
+void AppendRunError(RunLog& log, std::string_view error);
 
 std::string StatusCommandText(std::string_view commandLine);
 

@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cstdint>
 
-#include "log/text_file_writer.h"
 #include "platform/text.h"
 #include "scan/scan_commands.h"
 #include "sysinfo/drive_information.h"
@@ -34,11 +33,13 @@ public:
         if (settings_.UIMenu_DebugMode) {
             window_.SetShutdownCheck(0);
         }
-        bool driveOneQueued = true;
         std::string drive = AsciiUpper(DriveLetterText(settings_.Drive1));
-        DropRepeatedDrives();
+        // A list with no entry (no drive was listed) queues nothing: chkdsk without a letter
+        // would check the current folder's drive, which nobody chose.
+        bool driveOneQueued = !drive.empty();
+        DropUnlistedAndRepeatedDrives();
         if (settings_.UIMenu_ScanFixedDisksOnly) {
-            driveOneQueued = DropDrivesThatAreNotFixed();
+            driveOneQueued = DropDrivesThatAreNotFixed(driveOneQueued);
         }
         if (!driveOneQueued && !AnyDriveCheckSet()) {
             window_.SetShutdownCheck(0);
@@ -65,13 +66,14 @@ public:
     }
 
 private:
-    void DropRepeatedDrives() {
+    void DropUnlistedAndRepeatedDrives() {
         for (int number = 2; number <= kDriveCount; ++number) {
-            for (int earlier = 1; earlier < number; ++earlier) {
-                if (settings_.Drive(number) == settings_.Drive(earlier)) {
-                    window_.SetDriveCheck(number, 0);
-                    break;
-                }
+            bool drop = DriveLetterText(settings_.Drive(number)).empty();
+            for (int earlier = 1; earlier < number && !drop; ++earlier) {
+                drop = settings_.Drive(number) == settings_.Drive(earlier);
+            }
+            if (drop) {
+                window_.SetDriveCheck(number, 0);
             }
         }
     }
@@ -86,10 +88,9 @@ private:
         services_.Messages.Show(entry + std::string(kNotFixedDiskTail), MessageButtons::Ok);
     }
 
-    bool DropDrivesThatAreNotFixed() {
-        bool driveOneQueued = true;
+    bool DropDrivesThatAreNotFixed(bool driveOneQueued) {
         const std::string driveOne = settings_.Drive1;
-        if (!IsFixedDisk(driveOne)) {
+        if (driveOneQueued && !IsFixedDisk(driveOne)) {
             driveOneQueued = false;
             ReportNotFixed(driveOne);
         }
@@ -115,13 +116,16 @@ private:
         return false;
     }
 
-    // Drives 2 to 5 queue on their check boxes: taking one clears its box.
+    // Drives 2 to 5 queue on their check boxes: taking one clears its box. One queued during the
+    // run with no entry in its list is dropped as at the start.
     bool TakeNextDrive(std::string& drive) {
         for (int number = 2; number <= kDriveCount; ++number) {
             if (settings_.DriveCheck(number) == 1) {
                 drive = DriveLetterText(settings_.Drive(number));
                 window_.SetDriveCheck(number, 0);
-                return true;
+                if (!drive.empty()) {
+                    return true;
+                }
             }
         }
         return false;
@@ -145,14 +149,23 @@ private:
         return true;
     }
 
-    void AutoSave() {
-        if (settings_.AutoSaveCheck == 1) {
-            services_.Writer.SaveTextToFile(settings_.LogFilePath, window_.Log().Text(), true);
+    // A disk unplugged during its rescans fails at once, again and again: it is looked for
+    // before each rescan.
+    bool DriveStillPresent(const std::string& drive) {
+        for (const std::string& root : services_.Drives.LogicalDriveRoots()) {
+            if (EqualsIgnoringAsciiCase(DriveLetterText(root), drive)) {
+                return true;
+            }
         }
+        return false;
+    }
+
+    bool LimitReached(std::int64_t pass) const {
+        return settings_.Rescan == RescanPolicy::LimitRescans &&
+               LeadingNumber(settings_.RescanNumber) < pass;
     }
 
     DriveOutcome ScanDrive(const std::string& drive) {
-        std::int64_t passCounter = 0;
         if (!PassOsDriveGuard(drive)) {
             return DriveOutcome::Abandoned;
         }
@@ -162,46 +175,29 @@ private:
             return DriveOutcome::Abandoned;
         }
         std::string command = composed.CommandLine;
-        for (;;) {
+        for (std::int64_t pass = 1;; ++pass) {
             if (window_.CloseRequested()) {
                 return DriveOutcome::Closed;
             }
-            ++passCounter;
-            if (settings_.Rescan == RescanPolicy::LimitRescans &&
-                LeadingNumber(settings_.RescanNumber) < passCounter) {
+            if (LimitReached(pass)) {
                 AppendLimitReached(window_.Log(), settings_.RescanNumber, drive);
                 // Saved too, so the file on disk never lags behind the log on screen.
-                AutoSave();
+                window_.AutoSave();
                 return DriveOutcome::NextDrive;
             }
-            window_.SetStatusPanels(StatusCommandText(command), kStatusInProgressYes);
-            AppendPassStart(window_.Log(), command, services_.TimeOfDay);
-            AutoSave();
-            if (settings_.UIMenu_DebugMode) {
-                services_.Messages.Show(command, MessageButtons::Ok);
-                command = DebugBatchCommand(services_.ProgramFolder);
+            if (pass > 1 && !DriveStillPresent(drive)) {
+                AppendDriveGone(window_.Log(), drive);
+                window_.AutoSave();
+                return DriveOutcome::NextDrive;
             }
-
-            std::string failure;
-            if (!RunProcessAndWait(services_.Processes, command, kWindowNormalFocus, failure,
-                                   kScanTimeoutMs, [this] { return window_.CloseRequested(); })) {
-                // Nothing ran to its end, so no exit code is claimed for this pass.
-                AppendPassFailure(window_.Log(), failure, services_.TimeOfDay);
-                AutoSave();
-                failure_ = failure;
+            const std::optional<std::int32_t> exitCode = RunPass(command);
+            if (!exitCode || window_.CloseRequested()) {
                 return window_.CloseRequested() ? DriveOutcome::Closed : DriveOutcome::EndOfRun;
             }
-            const std::int32_t exitCode = LastExitCode;
-            AppendPassEnd(window_.Log(), exitCode, settings_.Mode, services_.TimeOfDay);
-            // Saved before the run may stop here, so the file holds this pass's result.
-            AutoSave();
-            if (window_.CloseRequested()) {
-                return DriveOutcome::Closed;
-            }
-            if (!ExitCodeSentence(exitCode, settings_.Mode).Known) {
+            if (!ExitCodeSentence(*exitCode, settings_.Mode).Known) {
                 return DriveOutcome::EndOfRun;
             }
-            if (settings_.Rescan == RescanPolicy::NoRescan || exitCode == 0) {
+            if (settings_.Rescan == RescanPolicy::NoRescan || *exitCode == 0) {
                 return DriveOutcome::NextDrive;
             }
             if (settings_.UIMenu_SubScansOption) {
@@ -210,16 +206,59 @@ private:
         }
     }
 
+    // One pass of the command, logged and saved; its exit code, or nothing when it did not run
+    // to its end. In Debug Mode the command is shown, then the batch file runs in its place.
+    std::optional<std::int32_t> RunPass(std::string& command) {
+        window_.SetStatusPanels(StatusCommandText(command), kStatusInProgressYes);
+        AppendPassStart(window_.Log(), command, services_.TimeOfDay);
+        window_.AutoSave();
+        if (settings_.UIMenu_DebugMode) {
+            services_.Messages.Show(command, MessageButtons::Ok);
+            command = DebugBatchCommand(services_.ProgramFolder);
+        }
+        std::string failure;
+        ProcessRun run;
+        if (!RunProcessAndWait(
+                services_.Processes, command, kWindowNormalFocus, failure, kScanTimeoutMs,
+                [this] { return window_.CloseRequested(); }, &run)) {
+            // Nothing ran to its end, so no exit code is claimed for this pass.
+            AppendPassFailure(window_.Log(), failure, services_.TimeOfDay.TimeOfDayText());
+            window_.AutoSave();
+            failure_ = failure;
+            checkMayStillRun_ = run.MayStillRun;
+            return std::nullopt;
+        }
+        // Stamped with the process's own end: a dialog open meanwhile may have kept the run from
+        // seeing it for a while.
+        const std::string completed = run.EndTime
+                                          ? services_.TimeOfDay.TimeOfDayTextAt(*run.EndTime)
+                                          : services_.TimeOfDay.TimeOfDayText();
+        AppendPassEnd(window_.Log(), LastExitCode, settings_.Mode, completed);
+        // Saved before the run may stop here, so the file holds this pass's result.
+        window_.AutoSave();
+        return LastExitCode;
+    }
+
+    // The forced shutdown, or Windows PE's own; false when neither could be started.
+    bool StartShutdown() {
+        std::string error;
+        std::string peError;
+        if (services_.Processes.StartDetached(std::string(kShutdownCommand), kWindowMinimizedFocus,
+                                              error) ||
+            services_.Processes.StartDetached(std::string(kPeShutdownCommand),
+                                              kWindowMinimizedFocus, peError)) {
+            return true;
+        }
+        AppendShutdownFailure(window_.Log(), error);
+        window_.AutoSave();
+        return false;
+    }
+
     void EndOfRun() {
         window_.SetStatusPanels(kStatusNotActive, kStatusInProgressNo);
         services_.Bell.Beep();
-        if (settings_.ShutdownCheck == 1) {
-            std::string error;
-            if (!services_.Processes.StartDetached(std::string(kShutdownCommand),
-                                                   kWindowMinimizedFocus, error)) {
-                services_.Processes.StartDetached(std::string(kPeShutdownCommand),
-                                                  kWindowMinimizedFocus, error);
-            }
+        // A check that may still be repairing is never cut short by a forced shutdown.
+        if (settings_.ShutdownCheck == 1 && !checkMayStillRun_ && StartShutdown()) {
             return;
         }
         std::string text(kProcessFinishedLead);
@@ -237,6 +276,7 @@ private:
     Services& services_;
     const ScanSettings& settings_;
     std::optional<std::string> failure_;
+    bool checkMayStillRun_ = false;
 };
 
 } // namespace

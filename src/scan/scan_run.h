@@ -43,6 +43,8 @@ public:
     virtual void ChooseRescanPolicy(RescanPolicy policy) = 0;
     virtual void SetStatusPanels(std::string_view commandPanel, std::string_view progressPanel) = 0;
     virtual RunLog& Log() = 0;
+    // Writes the whole log to the auto-save file when auto-save is on.
+    virtual void AutoSave() = 0;
     // The one drive-information object of the fixed-disk test, kept for the window's life.
     virtual CDriveInfo& FixedDiskChecker() = 0;
     // The user asked to close the window while the run was going on.

@@ -221,10 +221,21 @@ std::string CDriveInfo::FormatSize(std::uint64_t size, bool longDisplay) {
 }
 
 void CDriveInfo::Refresh() {
+    // Every field starts cleared: one that cannot be read is empty, never another drive's (a
+    // damaged disk read after a RAM disk must not take its label).
+    ClearVolume();
     RefreshSpace();
     if (isPresent_) {
         RefreshVolume();
     }
+}
+
+void CDriveInfo::ClearVolume() {
+    volumeLabel_.clear();
+    volumeSerial_ = 0;
+    maxComponentLength_ = 0;
+    fileSystemFlagBits_ = 0;
+    fileSystemName_.clear();
 }
 
 bool CDriveInfo::FunctionAvailable(std::string_view LibraryName, std::string_view FunctionName) {
@@ -264,11 +275,7 @@ void CDriveInfo::RefreshSpace() {
 void CDriveInfo::RefreshVolume() {
     const std::optional<VolumeDetails> volume = query_.VolumeInformation(driveRoot_);
     if (!volume) {
-        volumeLabel_.clear();
-        volumeSerial_ = 0;
-        maxComponentLength_ = 0;
-        fileSystemFlagBits_ = 0;
-        fileSystemName_.clear();
+        ClearVolume();
         isPresent_ = false;
         return;
     }

@@ -72,14 +72,15 @@ public:
 
     // FormatSize above, with the user's separators.
     std::string FormatSize(std::uint64_t size, bool longDisplay);
-    // The space query, then the volume query when the drive is present; when the space query
-    // fails the volume fields keep what they held.
+    // The space query, then the volume query when the drive is present; every field starts
+    // cleared, so one that cannot be read is empty or zero.
     void Refresh();
 
 private:
     bool FunctionAvailable(std::string_view LibraryName, std::string_view FunctionName);
     void RefreshSpace();
     void RefreshVolume();
+    void ClearVolume();
 
     DriveQuery& query_;
     std::string driveRoot_;

@@ -53,8 +53,9 @@ std::string_view EditionName(std::int32_t sku);
 class clsVistaCheck {
 public:
     // Reads the version and, on Vista, the edition. When the edition cannot be read (the
-    // management service is missing or fails) no object results: nullopt, which the window load
-    // takes as "not Vista" and carries on. The SKU service must outlive the object.
+    // management service is missing or fails) no object results: nullopt, which happens only on
+    // a Vista-version system, so the window load then takes the version alone as Vista's. The SKU
+    // service must outlive the object.
     static std::optional<clsVistaCheck> Create(VersionQuery& version, SkuQuery& sku);
 
     bool IsThisVista = false;

@@ -63,6 +63,28 @@ TEST_F(DriveInfoTest, SettingADriveNormalisesItAndReadsItsTypeEveryTime) {
     }
     EXPECT_EQ(FormatSize(10236, false, {",", "."}), "10.00 KB"); // 9.996: rounded once, in
     EXPECT_EQ(FormatSize(102359, true, {",", "."}), "100.0 KB (102,359 bytes)"); // its digits
+    EXPECT_EQ(FormatSize(1, false, {}) + FormatSize(0, false, {}), "1 byte0 bytes");
+}
+
+// A damaged volume whose space query fails is read after a RAM disk: it shows its own (empty)
+// facts, so the fixed-disk test does not take it for the RAM disk.
+TEST_F(DriveInfoTest, EveryReadStartsFromClearedFieldsAndClusterCountsMultiplyIn64Bits) {
+    query.Set('R', testing::kFixedDisk, "RAMDisk");
+    query.Disks["D:\\"].Volume = query.Disks["C:\\"].Volume;
+    CDriveInfo info(query);
+    info.SetDrive("r:");
+    info.SetDrive("d: [DATA]");
+    EXPECT_FALSE(info.Present());
+    EXPECT_EQ(info.Label() + info.FileSystem() + info.SerialNumberEx(), "");
+    query.HasSpaceEx = false; // decided when the object is made
+    query.Disks["D:\\"].Clusters = ClusterCounts{64, 4096, 0, 0xFFFFFFFFu};
+    CDriveInfo old(query);
+    old.SetDrive("d:");
+    EXPECT_EQ(old.TotalSpace(), 64ull * 4096 * 0xFFFFFFFFull);
+    EXPECT_EQ(old.Label(), "SYSTEM");
+    query.Disks["D:\\"].Clusters = ClusterCounts{0xFFFFFFFFu, 0xFFFFFFFFu, 0, 0xFFFFFFFFu};
+    old.Refresh();
+    EXPECT_EQ(old.TotalSpace(), UINT64_MAX); // no volume has such clusters: saturated
 }
 
 } // namespace

@@ -284,11 +284,19 @@ public:
     }
 };
 
-// What the window is told: changes counted, appended text gathered, closes ready counted.
+// What the window is told: the status panels it would show, appended text gathered, closes
+// ready counted.
 struct RecordingObserver : MainWindowObserver {
-    int Changes = 0, CloseReady = 0;
+    const MainWindowModel* Model = nullptr;
+    std::vector<std::string> Panels; // "command | progress", each time they change
+    int CloseReady = 0;
     std::string Appended;
-    void OnStateChanged() override { ++Changes; }
+    void OnStateChanged() override {
+        const std::string panels = Model->CommandPanel() + " | " + Model->ProgressPanel();
+        if (Panels.empty() || Panels.back() != panels) {
+            Panels.push_back(panels);
+        }
+    }
     void OnLogAppended(std::string_view text) override { Appended += text; }
     void OnCloseReady() override { ++CloseReady; }
 };

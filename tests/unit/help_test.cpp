@@ -1,5 +1,8 @@
 #include "about/help.h"
 
+#include "about/about_texts.h"
+#include "version.h"
+
 #include <gtest/gtest.h>
 
 #include "fakes.h"
@@ -34,6 +37,13 @@ TEST(HelpEntry, OpensTheQuotedDocumentOrSaysItIsMissingEveryTime) {
                                                             "really need help with this anyway?"));
     EXPECT_TRUE(messages.Seen[2].Buttons == MessageButtons::Ok &&
                 messages.Seen[2].Icon == MessageIcon::Exclamation);
+}
+
+TEST(AboutTexts, CaptionAndVersionLineNameTheProgram) {
+    EXPECT_EQ(about::Caption(), "About Tolvane");
+    EXPECT_EQ(about::VersionLine(), "Version " + std::to_string(version::kMajor) + "." +
+                                        std::to_string(version::kMinor) + "." +
+                                        std::to_string(version::kRevision));
 }
 
 } // namespace

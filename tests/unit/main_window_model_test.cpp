@@ -50,10 +50,12 @@ TEST_F(ModelRulesTest, ReadOnlyModesDropRescansAndXAndRepairingModesBringXBack) 
         EXPECT_EQ(model.Settings().UseX, 1);
         EXPECT_TRUE(model.LimitRescansEnabled());
     }
-    model.ChooseScanMode(ScanMode::ScanFast);
-    model.ChooseRescanPolicy(RescanPolicy::RescanForever);
-    EXPECT_EQ(model.Settings().Mode, ScanMode::ScanFix);
-    EXPECT_EQ(model.Settings().UseX, 1);
+    for (RescanPolicy policy : {RescanPolicy::RescanForever, RescanPolicy::LimitRescans}) {
+        model.ChooseScanMode(ScanMode::ScanFast);
+        model.ChooseRescanPolicy(policy);
+        EXPECT_EQ(model.Settings().Mode, ScanMode::ScanFix);
+        EXPECT_EQ(model.Settings().UseX, 1);
+    }
 }
 
 TEST_F(ModelRulesTest, LimitRescansKeepsARepairingModeAndResetsTheLimit) {
@@ -127,7 +129,7 @@ protected:
         drives.Set('D', kCdRom, "");
         drives.Set('E', kFixedDisk, "DATA");
         drives.Set('N', 4, "SHARE");
-        drives.CurrentDir = "e:\\Work";
+        drives.CurrentDir = "E:\\Work"; // as the system gives it
         fresh = std::make_unique<MainWindowModel>(services);
     }
     std::vector<std::string> Drives() const {

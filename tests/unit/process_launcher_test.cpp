@@ -59,13 +59,27 @@ TEST_F(RunProcessAndWaitTest, TimeOutsAreHonouredExactlyAndAcrossTheTickWrap) {
     }
 }
 
-TEST_F(RunProcessAndWaitTest, AProcessThatCannotBeOpenedKeepsTheLastExitCode) {
-    host.Scripts = {{2, 0}, {0, 0, false, true}};
-    EXPECT_TRUE(Run());
-    EXPECT_FALSE(Run());
+TEST_F(RunProcessAndWaitTest, AProcessNotSeenToEndKeepsTheLastExitCodeAndMayStillRun) {
+    host.Scripts = {{2, 0, false, false, 99}, {0, 0, false, true}};
+    ProcessRun run;
+    EXPECT_TRUE(RunProcessAndWait(host, "chkdsk C:", 1, message, kScanTimeoutMs, {}, &run));
+    EXPECT_EQ(run.EndTime, std::optional<SystemTime>(99));
+    EXPECT_FALSE(run.MayStillRun);
+    EXPECT_FALSE(RunProcessAndWait(host, "chkdsk C:", 1, message, kScanTimeoutMs, {}, &run));
     EXPECT_EQ(message, "This program could not determine whether the process started."
                        "Please watch the program and check it completes.");
     EXPECT_EQ(LastExitCode, 2);
+    EXPECT_TRUE(run.MayStillRun);
+    // A fault during the wait is the pass's failure, not the program's end.
+    host.Scripts = {{0, 5}};
+    host.DuringWait = [] { throw std::runtime_error("no memory"); };
+    run = RunProcess(host, "chkntfs /d", 0, 1000);
+    EXPECT_TRUE(!run.Ended && run.MayStillRun);
+    EXPECT_EQ(run.Failure, "no memory");
+    EXPECT_EQ(LastExitCode, 2);
+    host.Scripts = {{0, 0, true}, {0, 0, true}};
+    run = RunProcess(host, "chkntfs /d", 0, 1000);
+    EXPECT_FALSE(run.Ended || run.MayStillRun); // never started
 }
 
 } // namespace

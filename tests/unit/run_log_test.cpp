@@ -40,27 +40,37 @@ TEST(ExitCodeSentence, ByCodeAndModeClass) {
     }
 }
 
-TEST(RunLogEntries, PassEntriesLimitLinesAndFailuresWithTheirBlanks) {
+TEST(RunLogEntries, PassEntriesAndTheRunsOwnLinesWithTheirBlanks) {
     RunLog log;
     FakeClock clock;
     AppendPassStart(log, "chkdsk d: /X", clock);
-    AppendPassEnd(log, 1, ScanMode::ScanFix, clock);
+    AppendPassEnd(log, 1, ScanMode::ScanFix, "10:00:07");
     AppendPassStart(log, "chkdsk d: /X", clock);
-    AppendPassEnd(log, -1, ScanMode::ScanFast, clock);
+    AppendPassEnd(log, -1, ScanMode::ScanFast, "10:00:08");
     AppendLimitReached(log, "3", "d:");
     AppendPassStart(log, "chkdsk C:", clock);
-    AppendPassFailure(log, "The system cannot find the file specified.", clock);
-    EXPECT_EQ(log.Text(), "Command:  chkdsk d: /X\r\n"
-                          "Started:  10:00:00  /  Completed:  10:00:00\r\n"
-                          "Errorlevel:  1 - Errors were found and fixed.\r\n\r\n"
-                          "Command:  chkdsk d: /X\r\n"
-                          "Started:  10:00:00  /  Completed:  10:00:00\r\n"
-                          "Errorlevel:  -1 - Unknown Error.\r\n\r\n"
-                          "A preset [3] scan limit was reached for drive [D:]\r\n"
-                          "Rescanning for this drive is cancelled.\r\n\r\n"
-                          "Command:  chkdsk C:\r\n"
-                          "Started:  10:00:00  /  Completed:  10:00:00\r\n"
-                          "Errorlevel:  none - The system cannot find the file specified.\r\n\r\n");
+    AppendPassFailure(log, "The system cannot find the file specified.", "10:00:09");
+    AppendDriveGone(log, "e:");
+    AppendShutdownFailure(log, "Access is denied.");
+    AppendSaveFailure(log, "D:\\run.txt", "The device is not ready.");
+    AppendRunError(log, "bad allocation");
+    EXPECT_EQ(log.Text(),
+              "Command:  chkdsk d: /X\r\n"
+              "Started:  10:00:00  /  Completed:  10:00:07\r\n"
+              "Errorlevel:  1 - Errors were found and fixed.\r\n\r\n"
+              "Command:  chkdsk d: /X\r\n"
+              "Started:  10:00:00  /  Completed:  10:00:08\r\n"
+              "Errorlevel:  -1 - Unknown Error.\r\n\r\n"
+              "A preset [3] scan limit was reached for drive [D:]\r\n"
+              "Rescanning for this drive is cancelled.\r\n\r\n"
+              "Command:  chkdsk C:\r\n"
+              "Started:  10:00:00  /  Completed:  10:00:09\r\n"
+              "Errorlevel:  none - The system cannot find the file specified.\r\n\r\n"
+              "Drive [E:] is no longer present.\r\n"
+              "Rescanning for this drive is cancelled.\r\n\r\n"
+              "The shutdown could not be started:  Access is denied.\r\n\r\n"
+              "The log could not be saved to D:\\run.txt:  The device is not ready.\r\n\r\n"
+              "The run stopped on an error:  bad allocation\r\n\r\n");
 }
 
 TEST(RunLogEntries, AppendsFollowUserEditsAndReportOnlyNewText) {

@@ -19,6 +19,7 @@ protected:
             drives.Set(letter, testing::kFixedDisk, "");
         }
         environment.Values["homedrive"] = "H:";
+        observer.Model = &model;
         model.SetObserver(&observer);
         for (int number = 1; number <= kDriveCount; ++number) {
             model.SetDriveEntry(number, "c: [SYSTEM]");
@@ -54,6 +55,8 @@ TEST_F(ScanRunTest, EachQueuedDriveIsScannedOnceAndLeavesTheQueue) {
     Queue(4, "d:");
     Queue(5, "e:");
     model.ChooseRescanPolicy(RescanPolicy::NoRescan);
+    Strings shownDuringPasses; // what the window's status bar would show
+    processes.DuringWait = [&] { shownDuringPasses.push_back(observer.Panels.back()); };
     model.PressStart();
     EXPECT_EQ(processes.Started, (Strings{"chkdsk C: /X", "chkdsk d: /X", "chkdsk e: /X"}));
     EXPECT_EQ(messages.Texts(), Strings{"Process Finished, Exit Code:  0"});
@@ -61,6 +64,10 @@ TEST_F(ScanRunTest, EachQueuedDriveIsScannedOnceAndLeavesTheQueue) {
         EXPECT_FALSE(model.DriveListEnabled(number));
     }
     EXPECT_EQ(observer.Appended, model.Log().Text());
+    EXPECT_EQ(shownDuringPasses, (Strings{"Command:  chkdsk C: /X | In Progress:  Yes",
+                                          "Command:  chkdsk d: /X | In Progress:  Yes",
+                                          "Command:  chkdsk e: /X | In Progress:  Yes"}));
+    EXPECT_EQ(observer.Panels.back(), "Command:  Not Active | In Progress:  No");
 }
 
 TEST_F(ScanRunTest, DrivesThatAreNotFixedAreDroppedWithAMessageUnlessTheMenuSaysOtherwise) {
@@ -166,6 +173,10 @@ TEST_F(ScanRunTest, OsDriveGuardAsksWithoutRegardToCaseAndYesForcesAReadOnlySing
     EXPECT_EQ(model.Settings().UseX, 0);
     EXPECT_EQ(model.Settings().Rescan, RescanPolicy::NoRescan);
     EXPECT_TRUE(LogHas(" - Errors were found but not fixed, because /f was not specified."));
+    model.PressStart(); // read-only already: nothing to ask, only the end told
+    EXPECT_EQ(messages.Seen.size(), 4u);
+    EXPECT_EQ(messages.Seen[3].Text, "Process Finished, Exit Code:  0");
+    EXPECT_EQ(processes.Started.size(), 3u);
 }
 
 TEST_F(ScanRunTest, RecoverIsConfirmedForEachDriveAndARefusalAbandons) {
@@ -256,7 +267,7 @@ TEST_F(ScanRunTest, AnUnknownCodeOrAFailedSecondStartEndsTheRunWithDrivesLeftQue
     EXPECT_EQ(observer.CloseReady, 1);
 }
 
-TEST_F(ScanRunTest, ShutdownAtTheEndFallsBackToWindowsPesOwnCommand) {
+TEST_F(ScanRunTest, ShutdownFollowsOnlyAnEndedCheckAndOneThatCannotStartIsLogged) {
     model.SetShutdownCheck(1);
     model.PressStart();
     processes.DetachedFailing = {"shutdown -s -t 3"};
@@ -266,6 +277,93 @@ TEST_F(ScanRunTest, ShutdownAtTheEndFallsBackToWindowsPesOwnCommand) {
                                       {"shutdown -s -t 3", kMinimized},
                                       {"wpeutil shutdown", kMinimized}}));
     EXPECT_TRUE(messages.Seen.empty()); // nothing reported either way
+    // Neither starts: the log says why, and the run ends as one without a shutdown does.
+    processes.DetachedFailing = {"shutdown -s -t 3", "wpeutil shutdown"};
+    model.PressStart();
+    EXPECT_TRUE(LogHas("Errorlevel:  0 - No Errors were found.\r\n\r\nThe shutdown could not be "
+                       "started:  " +
+                       std::string(kNotFound) + "\r\n\r\n"));
+    EXPECT_EQ(messages.Texts(), Strings{"Process Finished, Exit Code:  0"});
+    // A check that started but was not seen to end may still be repairing: no shutdown over it.
+    processes.Detached.clear();
+    processes.Scripts = {{0, 0, false, true}, {0, 5}};
+    model.PressStart();
+    processes.TickStep = 2'100'000'000; // past the wait's limit at the first poll
+    model.PressStart();
+    EXPECT_TRUE(processes.Detached.empty());
+    EXPECT_EQ(messages.Seen.back().Text,
+              "Process Finished, Exit Code:  none\r\nThe process has timed out.");
+    EXPECT_EQ(messages.Seen.size(), 3u);
+}
+
+TEST_F(ScanRunTest, AListWithNoEntryQueuesNothingAndNoCommandLacksALetter) {
+    model.SetDriveEntry(1, "");
+    Queue(2, "");
+    Queue(3, "d:");
+    model.ChooseRescanPolicy(RescanPolicy::NoRescan);
+    processes.DuringWait = [&] { Queue(4, ""); }; // queued during the run: dropped as well
+    model.PressStart();
+    EXPECT_EQ(processes.Started, Strings{"chkdsk d: /X"});
+    EXPECT_EQ(messages.Texts(), Strings{"Process Finished, Exit Code:  0"});
+    processes.DuringWait = {};
+    model.ToggleScanFixedDisksOnly();
+    model.PressStart();
+    EXPECT_EQ(processes.Started.size(), 1u); // nothing listed: nothing to scan
+    EXPECT_EQ(messages.Seen.size(), 2u);
+}
+
+TEST_F(ScanRunTest, APassIsStampedWithItsProcesssEndAndAVanishedDriveIsNotRescanned) {
+    Queue(2, "d:");
+    Queue(3, "e:");
+    processes.Scripts = {{0, 0, false, false, 132'000'000'000'000'000}, {3, 0}, {3, 0}, {0, 0}};
+    processes.DuringWait = [&] {
+        if (processes.Started.size() == 2) {
+            drives.Disks.erase("D:\\"); // unplugged during its first pass
+        }
+    };
+    model.PressStart();
+    EXPECT_EQ(processes.Started,
+              (Strings{"chkdsk C: /X", "chkdsk d: /X", "chkdsk e: /X", "chkdsk e: /X"}));
+    EXPECT_TRUE(LogHas("Started:  10:00:00  /  Completed:  ended 132000000000000000\r\n"));
+    EXPECT_TRUE(LogHas("Errorlevel:  3 - Could not check the disk, or errors could not be fixed."
+                       "\r\n\r\nDrive [D:] is no longer present.\r\n"
+                       "Rescanning for this drive is cancelled.\r\n\r\nCommand:  chkdsk e: /X"));
+}
+
+TEST_F(ScanRunTest, AFailingAutoSaveIsLoggedOnceAfterItsEntryUntilASaveSucceeds) {
+    AutoSaveTo("D:\\run.txt");
+    model.ChooseRescanPolicy(RescanPolicy::NoRescan);
+    const std::string note =
+        "The log could not be saved to D:\\run.txt:  Access is denied.\r\n\r\n";
+    const auto notes = [&] {
+        const std::string& log = model.Log().Text();
+        int count = 0;
+        for (auto at = log.find(note); at != std::string::npos; at = log.find(note, at + 1)) {
+            ++count;
+        }
+        return count;
+    };
+    writer.Fails = true;
+    model.PressStart();
+    model.PressStart();
+    EXPECT_TRUE(LogHas("No Errors were found.\r\n\r\n" + note + "Command:  chkdsk C: /X"));
+    EXPECT_EQ(notes(), 1);
+    writer.Fails = false;
+    model.PressStart();
+    writer.Fails = true;
+    model.PressStart();
+    EXPECT_EQ(notes(), 2);
+}
+
+TEST_F(ScanRunTest, AFaultThatLeavesTheRunIsLoggedAndLeavesTheWindowUsable) {
+    messages.OnShow = [] { throw std::runtime_error("out of memory"); };
+    model.PressStart();
+    EXPECT_TRUE(LogHas("The run stopped on an error:  out of memory\r\n\r\n"));
+    EXPECT_EQ(model.ProgressPanel(), "In Progress:  No");
+    messages.OnShow = {};
+    model.PressStart();
+    EXPECT_EQ(processes.Started.size(), 2u);
+    EXPECT_TRUE(model.RequestClose());
 }
 
 } // namespace

@@ -8,7 +8,7 @@
 namespace tolvane {
 namespace {
 
-using Started = std::vector<std::pair<std::string, std::int32_t>>;
+using Strings = std::vector<std::string>;
 constexpr std::int32_t kHidden = 0;
 constexpr const char* kBatchPath = "C:\\Tools\\errorlevel_check.bat";
 
@@ -20,7 +20,7 @@ protected:
             model.SetDriveEntry(number, std::string(1, static_cast<char>('b' + number)) + ":");
         }
         AppendPassStart(model.Log(), "chkdsk C: /X", clock);
-        AppendPassEnd(model.Log(), 0, ScanMode::ScanFix, clock);
+        AppendPassEnd(model.Log(), 0, ScanMode::ScanFix, "10:00:00");
     }
     void Choose(const std::string& path) {
         dialog.Answers.push_back({SaveDialogOutcome::Chosen, path});
@@ -30,7 +30,10 @@ protected:
 TEST_F(CommandsTest, SaveLogWritesTheWholeLogAndAsksBeforeOverwriting) {
     Choose("D:\\logs\\bench.txt");
     model.PressSaveLog();
-    EXPECT_EQ(dialog.Requests[0].InitialFolder, "C:\\Tools");
+    const SaveDialogRequest& asked = dialog.Requests[0];
+    EXPECT_EQ(asked.Title + "|" + asked.FilterName + "|" + asked.FilterPattern + "|" +
+                  asked.DefaultExtension + "|" + asked.InitialFolder,
+              "Save Chkdsk Log as:|Text files (*.txt)|*.txt|txt|C:\\Tools");
     EXPECT_EQ(model.Settings().LogFilePath, "D:\\logs\\bench.txt");
     files.Existing = {"D:\\old.txt"};
     Choose("D:\\old.txt");
@@ -48,6 +51,12 @@ TEST_F(CommandsTest, SaveLogWritesTheWholeLogAndAsksBeforeOverwriting) {
         EXPECT_EQ(write.Text, model.Log().Text());
         EXPECT_TRUE(write.Overwrite);
     }
+    // A failed write is said in the log, with the system's reason.
+    writer.Fails = true;
+    Choose("E:\\new.txt");
+    model.PressSaveLog();
+    EXPECT_EQ(model.Log().Text().substr(writer.Writes.back().Text.size()),
+              "The log could not be saved to E:\\new.txt:  Access is denied.\r\n\r\n");
 }
 
 TEST_F(CommandsTest, AutoSaveAsksForAFileAndIsOnOnlyWithADriveLetteredPath) {
@@ -85,31 +94,53 @@ TEST_F(CommandsTest, AFailingDialogIsTriedOnceMoreInItsClassicStyle) {
     EXPECT_EQ(writer.Writes.size(), 1u);
 }
 
-TEST_F(CommandsTest, SchedulesDriveOneAndCheckedDrivesInOrder) {
-    model.PressScanNextBoot();
-    EXPECT_EQ(processes.Detached, (Started{{"chkntfs /c c:", kHidden}}));
-    EXPECT_EQ(model.AutochkPanel(), "Autochk is enabled for drives:  c: ");
-
-    processes.Detached.clear();
+TEST_F(CommandsTest, NextBootWaitsForEachChkntfsAndClaimsOnlyTheDrivesItConfirmed) {
     model.SetDriveCheck(2, 1);
+    model.SetDriveCheck(3, 1);
     model.SetDriveCheck(5, 1);
     model.SetDriveEntry(5, "c: [SYSTEM]"); // the same drive twice is scheduled twice
-    model.SetDriveEntry(3, "x:");          // unchecked: ignored
+    model.SetDriveEntry(3, "");            // a list with no entry names no drive
+    model.SetDriveEntry(4, "x:");          // unchecked: ignored
+    processes.Scripts = {{0, 2}, {2, 0}, {0, 0}};
+    Strings startedDuringWaits;
+    processes.DuringWait = [&] {
+        model.PressStart(); // ignored while chkntfs runs
+        startedDuringWaits.push_back(processes.Started.back());
+    };
     model.PressScanNextBoot();
-    EXPECT_EQ(processes.Detached, (Started{{"chkntfs /c c:", kHidden},
-                                           {"chkntfs /c d:", kHidden},
-                                           {"chkntfs /c c:", kHidden}}));
-    EXPECT_EQ(model.AutochkPanel(), "Autochk is enabled for drives:  c: d: c: ");
-    EXPECT_TRUE(messages.Seen.empty());
+    EXPECT_EQ(processes.Started, (Strings{"chkntfs /c c:", "chkntfs /c d:", "chkntfs /c c:"}));
+    EXPECT_EQ(processes.WindowStyles, std::vector<std::int32_t>(3, kHidden));
+    // one after another: the first is watched to its end before the second starts
+    EXPECT_EQ(startedDuringWaits, (Strings{"chkntfs /c c:", "chkntfs /c c:", "chkntfs /c c:",
+                                           "chkntfs /c d:", "chkntfs /c c:"}));
+    EXPECT_EQ(model.AutochkPanel(), "Autochk is enabled for drives:  c: c: ");
+    EXPECT_EQ(messages.Texts(), Strings{"chkntfs could not schedule a check at the next boot "
+                                        "for:\r\nd:  Exit Code:  2\r\n"});
+    EXPECT_TRUE(messages.Seen[0].Buttons == MessageButtons::Ok &&
+                messages.Seen[0].Icon == MessageIcon::None);
+    EXPECT_EQ(LastExitCode, 0); // chkntfs's codes are not chkdsk's
+
+    // A chkntfs that hangs is not confirmed; a failed removal keeps the panel and says so.
+    processes.DuringWait = {};
+    processes.TickStep = 30'000;
+    processes.Scripts = {{0, 3}, {0, 0}, {0, 0}, {1, 0}};
+    model.PressScanNextBoot();
+    EXPECT_EQ(messages.Seen.back().Text, "chkntfs could not schedule a check at the next boot "
+                                         "for:\r\nc:  Exit Code:  none - The process has timed "
+                                         "out.\r\n");
+    EXPECT_EQ(model.AutochkPanel(), "Autochk is enabled for drives:  d: c: ");
     model.PressUndoBootChk();
-    EXPECT_EQ(processes.Detached.back(), (Started::value_type{"chkntfs /d", kHidden}));
+    EXPECT_EQ(processes.Started.back(), "chkntfs /d");
+    EXPECT_EQ(messages.Seen.back().Text,
+              "chkntfs could not remove the check at the next boot:\r\nExit Code:  1");
+    EXPECT_EQ(model.AutochkPanel(), "Autochk is enabled for drives:  d: c: ");
+    model.PressUndoBootChk();
     EXPECT_EQ(model.AutochkPanel(), "Autochk:  Not Enabled");
     files.Existing = {kBatchPath};
     model.ToggleDebugMode(); // Debug Mode leaves both alone
     model.PressScanNextBoot();
     model.PressUndoBootChk();
-    EXPECT_EQ(processes.Detached.size(), 4u);
-    EXPECT_EQ(model.AutochkPanel(), "Autochk:  Not Enabled");
+    EXPECT_EQ(processes.Started.size(), 3u + 3u + 2u);
 }
 
 TEST_F(CommandsTest, MissingChkntfsIsReportedWhereTheStepsLeaveIt) {
@@ -117,25 +148,16 @@ TEST_F(CommandsTest, MissingChkntfsIsReportedWhereTheStepsLeaveIt) {
                                  "in an another OS where this function is not supported.";
     model.SetDriveCheck(2, 1);
     model.SetDriveCheck(3, 1);
-    processes.DetachedFailing = {"chkntfs /c d:"};
+    processes.Scripts = {{0, 0}, {0, 0, true}};
     model.PressScanNextBoot();
-    // c: stays started, e: is never tried, the panel keeps what it said.
-    EXPECT_EQ(processes.Detached,
-              (Started{{"chkntfs /c c:", kHidden}, {"chkntfs /c d:", kHidden}}));
+    // d: is tried once, e: never, and the panel keeps what it said.
+    EXPECT_EQ(processes.StartAttempts, 2);
     EXPECT_EQ(model.AutochkPanel(), "Autochk:  Not Enabled");
-    EXPECT_EQ(messages.Texts(), std::vector<std::string>{notFound});
-    EXPECT_TRUE(messages.Seen[0].Buttons == MessageButtons::Ok &&
-                messages.Seen[0].Icon == MessageIcon::None);
-
-    processes.DetachedFailing = {"chkntfs /c c:", "chkntfs /d"};
-    processes.Detached.clear();
-    model.PressScanNextBoot();
-    EXPECT_EQ(processes.Detached.size(), 1u);
-    std::string panelWhenReported;
-    messages.OnShow = [&] { panelWhenReported = model.AutochkPanel(); };
+    EXPECT_EQ(messages.Texts(), Strings{notFound});
+    processes.Scripts = {{0, 0, true}};
     model.PressUndoBootChk();
-    EXPECT_EQ(panelWhenReported, "Autochk:  Not Enabled");
-    EXPECT_EQ(messages.Seen.back().Text, notFound);
+    EXPECT_EQ(model.AutochkPanel(), "Autochk:  Not Enabled");
+    EXPECT_EQ(messages.Texts(), Strings(2, notFound));
 }
 
 // Debug Mode writes its batch file once, uses one a tester left, and stays off where it cannot.
