@@ -23,8 +23,16 @@ MessageAnswer Win32MessageBox::Show(std::string_view text, MessageButtons button
     case IDYES: return MessageAnswer::Yes;
     case IDNO: return MessageAnswer::No;
     case IDCANCEL: return MessageAnswer::Cancel;
-    default: return MessageAnswer::Ok;
+    case IDOK: return MessageAnswer::Ok;
+    default: break;
     }
+    // The box did not appear (0, or -1 from Wine): nobody agreed to anything.
+    switch (buttons) {
+    case MessageButtons::OkCancel: return MessageAnswer::Cancel;
+    case MessageButtons::YesNo: return MessageAnswer::No;
+    case MessageButtons::Ok: break;
+    }
+    return MessageAnswer::Ok;
 }
 
 namespace {
