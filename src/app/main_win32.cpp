@@ -2,7 +2,11 @@
 
 #include <commctrl.h>
 
-#include <future>
+#include <exception>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
 
 #include "about/about_window_win32.h"
 #include "about/help.h"
@@ -22,23 +26,16 @@ namespace {
 
 // The program's exit code when it refuses to run on a system outside the NT family.
 constexpr int kRefusedExitCode = 1;
+// The program's exit code when an error stops it; the error has been shown.
+constexpr int kFailedExitCode = 2;
+constexpr std::string_view kFailureLead = "Tolvane could not go on:";
+constexpr std::string_view kUnknownFailure = "an error without a description.";
+constexpr const char* kNoMainWindow = "the system did not create the main window.";
 
 // The edition query loads COM and a good part of the system and may wait for the management
-// service: its first reading runs beside the window's creation, which needs it only once the
-// window is built.
-class EarlySkuQuery : public tolvane::SkuQuery {
-public:
-    EarlySkuQuery()
-        : first_(
-              std::async(std::launch::async, [this] { return wmi_.ReadOperatingSystemSkus(); })) {}
-    tolvane::SkuReading ReadOperatingSystemSkus() override {
-        return first_.valid() ? first_.get() : wmi_.ReadOperatingSystemSkus();
-    }
-
-private:
-    tolvane::WmiSkuQuery wmi_;
-    std::future<tolvane::SkuReading> first_;
-};
+// service: it runs beside the window's creation, which needs it only once the window is built.
+// Past this wait the start decides from the version number alone and shows the window.
+constexpr DWORD kEditionWaitMs = 5000;
 
 void PrepareProcess() {
     // First of all: this runs elevated, maybe from a downloads folder holding planted DLLs.
@@ -52,37 +49,51 @@ void PrepareProcess() {
     InitCommonControlsEx(&controls);
 }
 
-} // namespace
+// The services over their Win32 backends, for the program's life; the edition query starts
+// when they are made.
+struct Backends {
+    tolvane::Win32MessageBox messages;
+    tolvane::Win32Clock clock;
+    tolvane::Win32Environment environment;
+    tolvane::Win32Beeper beeper;
+    tolvane::Win32ProcessHost processes;
+    tolvane::Win32TextFileWriter writer;
+    tolvane::Win32DriveQuery drives;
+    tolvane::Win32SaveDialog saveDialog;
+    tolvane::Win32FileSystem files;
+    tolvane::Win32VersionQuery version;
+    tolvane::TimeLimitedSkuQuery sku{std::make_shared<tolvane::WmiSkuQuery>(), kEditionWaitMs};
+    tolvane::Win32ShellOpener shell;
+    tolvane::Services services{messages,   clock,   environment, beeper,
+                               processes,  writer,  files,       drives,
+                               saveDialog, version, sku,         tolvane::win32::ProgramFolder()};
+};
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+int RunMessageLoop() {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        tolvane::win32::DispatchWindowMessage(message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+int RunProgram(HINSTANCE instance, int showCommand) {
     using namespace tolvane;
     PrepareProcess();
-    EarlySkuQuery sku;
-
-    Win32MessageBox messages;
-    Win32Clock clock;
-    Win32Environment environment;
-    Win32Beeper beeper;
-    Win32ProcessHost processes;
-    Win32TextFileWriter writer;
-    Win32DriveQuery drives;
-    Win32SaveDialog saveDialog;
-    Win32FileSystem files;
-    Win32VersionQuery version;
-    Win32ShellOpener shell;
-    Services services{messages, clock,  environment, beeper,  processes, writer,
-                      files,    drives, saveDialog,  version, sku,       win32::ProgramFolder()};
-    MainWindowModel model(services);
+    Backends backends;
+    MainWindowModel model(backends.services);
 
     // The About window may outlive the main one; the last of the two to close ends the program.
     bool mainWindowOpen = true;
-    about::AboutWindow aboutWindow(instance, shell, [&] {
+    about::AboutWindow aboutWindow(instance, backends.shell, [&] {
         if (!mainWindowOpen) {
             PostQuitMessage(0);
         }
     });
     MainWindowCommands commands;
-    commands.OpenHelp = [&] { OpenHelpDocument(services.ProgramFolder, shell, messages); };
+    commands.OpenHelp = [&] {
+        OpenHelpDocument(backends.services.ProgramFolder, backends.shell, backends.messages);
+    };
     commands.ShowAbout = [&] { aboutWindow.Show(); };
     commands.Closed = [&] {
         mainWindowOpen = false;
@@ -92,20 +103,40 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     };
     MainWindow window(model, commands);
     if (!window.Create(instance)) {
-        return 1;
+        throw std::runtime_error(kNoMainWindow);
     }
 
-    const MainWindowLoad load = LoadMainWindow(model, services);
+    const MainWindowLoad load = LoadMainWindow(model, backends.services);
     if (load.Refused) {
         return kRefusedExitCode;
     }
-    messages.SetOwner(window.Handle());
-    saveDialog.SetOwner(window.Handle());
+    backends.messages.SetOwner(window.Handle());
+    backends.saveDialog.SetOwner(window.Handle());
     window.Show(showCommand);
+    return RunMessageLoop();
+}
 
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        win32::DispatchWindowMessage(message);
+// Says why the program stops, in a box of its own: the window, if any, is gone by now.
+void ShowFailure(std::string_view error) noexcept {
+    try {
+        tolvane::Win32MessageBox().Show(std::string(kFailureLead) + "\r\n\r\n" + std::string(error),
+                                        tolvane::MessageButtons::Ok,
+                                        tolvane::MessageIcon::Exclamation);
+    } catch (...) {
+        // Not even the box could be made: the exit code is all that is left to tell.
     }
-    return static_cast<int>(message.wParam);
+}
+
+} // namespace
+
+// No exception ends the program unseen, whether it comes from the start or the message loop.
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    try {
+        return RunProgram(instance, showCommand);
+    } catch (const std::exception& error) {
+        ShowFailure(error.what());
+    } catch (...) {
+        ShowFailure(kUnknownFailure);
+    }
+    return kFailedExitCode;
 }

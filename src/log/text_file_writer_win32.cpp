@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <climits>
 #include <string_view>
-#include <vector>
 
 #include "log/text_file_paths.h"
 #include "platform/win32_util.h"
@@ -18,18 +17,18 @@ using win32::ScopedHandle;
 constexpr std::uint32_t kTemporaryNameAttempts = 16;
 constexpr DWORD kLargestWrite = 1u << 30;
 
-// text as the file holds it: ANSI code page bytes and one CR LF. False when the text cannot be
-// converted at all (too long for the conversion calls).
-bool AnsiFileBytes(const std::string& text, std::string& bytes) {
+// text as the file holds it: ANSI code page bytes and one CR LF; the error when the text cannot
+// be converted at all (too long for the conversion calls).
+DWORD AnsiFileBytes(const std::string& text, std::string& bytes) {
     bytes.clear();
     if (!text.empty()) {
         if (text.size() > static_cast<std::size_t>(INT_MAX)) {
-            return false;
+            return ERROR_FILE_TOO_LARGE;
         }
         const std::wstring wide = win32::Widen(text);
         const int wideSize = static_cast<int>(wide.size());
         if (wideSize == 0) {
-            return false;
+            return ERROR_NO_UNICODE_TRANSLATION;
         }
 
         // Best-fit would write lookalikes ("l" for an l with stroke, a real backslash or quote for
@@ -40,49 +39,28 @@ bool AnsiFileBytes(const std::string& text, std::string& bytes) {
         const int size = WideCharToMultiByte(codePage, flags, wide.data(), wideSize, nullptr, 0,
                                              nullptr, nullptr);
         if (size <= 0) {
-            return false;
+            return GetLastError();
         }
         bytes.resize(static_cast<std::size_t>(size));
         WideCharToMultiByte(codePage, flags, wide.data(), wideSize, bytes.data(), size, nullptr,
                             nullptr);
     }
     bytes += "\r\n";
-    return true;
-}
-
-// The absolute form of path, resolved against the current folder, in the "\\?\" form; empty
-// when there is none.
-std::wstring ResolvedPath(const std::string& path) {
-    const std::wstring wide = win32::Widen(path);
-    // A NUL inside the name would silently cut it short and name another file.
-    if (wide.empty() || wide.find(L'\0') != std::wstring::npos) {
-        return {};
-    }
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(buffer.size()),
-                                              buffer.data(), nullptr);
-        if (length == 0) {
-            return {};
-        }
-        if (length < buffer.size()) {
-            return win32::Widen(
-                ExtendedLengthPath(win32::Narrow(std::wstring_view(buffer.data(), length))));
-        }
-        buffer.resize(length);
-    }
+    return ERROR_SUCCESS;
 }
 
 // Windows refuses to replace or extend a read-only file, but Wine maps the attribute to Unix
-// permissions that do not bind root, so the attribute is checked here. A folder is refused
-// before any temporary file is made for it.
-bool IsProtectedTarget(const std::wstring& path) {
+// permissions that do not bind root, so the attribute is checked here and refused in the words
+// Windows uses for it. A folder is refused before any temporary file is made for it.
+DWORD ProtectedTargetError(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
+    const bool refused = attributes != INVALID_FILE_ATTRIBUTES &&
+                         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0;
+    return refused ? ERROR_ACCESS_DENIED : ERROR_SUCCESS;
 }
 
-// Writes all of bytes, or stops short (as on a full disk) after stopAfter bytes when set.
+// Writes all of bytes, or stops short (as on a full disk) after stopAfter bytes when set. The
+// last error tells why it stopped.
 bool WriteBytes(HANDLE file, std::string_view bytes, std::optional<std::uint64_t> stopAfter) {
     const bool stopsShort = stopAfter && *stopAfter < bytes.size();
     std::string_view rest =
@@ -90,7 +68,11 @@ bool WriteBytes(HANDLE file, std::string_view bytes, std::optional<std::uint64_t
     while (!rest.empty()) {
         DWORD written = 0;
         const auto chunk = static_cast<DWORD>(std::min<std::size_t>(rest.size(), kLargestWrite));
-        if (!WriteFile(file, rest.data(), chunk, &written, nullptr) || written == 0) {
+        if (!WriteFile(file, rest.data(), chunk, &written, nullptr)) {
+            return false;
+        }
+        if (written == 0) {
+            SetLastError(ERROR_WRITE_FAULT);
             return false;
         }
         rest.remove_prefix(written);
@@ -127,11 +109,13 @@ private:
     bool kept_ = false;
 };
 
-std::optional<PendingFile> CreateTemporaryBeside(const std::wstring& target) {
+std::optional<PendingFile> CreateTemporaryBeside(const std::wstring& target, DWORD& error) {
     const std::string narrowTarget = win32::Narrow(target);
+    error = ERROR_FILE_EXISTS; // when every name is taken
     for (std::uint32_t attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
         const std::string name = TemporaryPathBeside(narrowTarget, GetCurrentProcessId(), attempt);
         if (name.empty()) {
+            error = ERROR_INVALID_NAME;
             return std::nullopt;
         }
         std::wstring path = win32::Widen(name);
@@ -141,7 +125,7 @@ std::optional<PendingFile> CreateTemporaryBeside(const std::wstring& target) {
             return std::optional<PendingFile>(std::in_place, std::move(path), std::move(file));
         }
         // A name left behind by an earlier process with the same id: take the next one.
-        const DWORD error = GetLastError();
+        error = GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
             return std::nullopt;
         }
@@ -149,37 +133,60 @@ std::optional<PendingFile> CreateTemporaryBeside(const std::wstring& target) {
     return std::nullopt;
 }
 
-bool ReplaceFileContents(const std::wstring& target, std::string_view bytes,
-                         std::optional<std::uint64_t> stopAfter) {
-    std::optional<PendingFile> temporary = CreateTemporaryBeside(target);
+// Writes over the file from its start, then cuts off what is left of the old text. A new text
+// that begins with the old one, as a growing log's does, leaves the old text whole even when the
+// write stops short.
+DWORD RewriteInPlace(const std::wstring& target, std::string_view bytes,
+                     std::optional<std::uint64_t> stopAfter) {
+    ScopedHandle file(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file || !WriteBytes(file.Get(), bytes, stopAfter) || !SetEndOfFile(file.Get()) ||
+        !FlushFileBuffers(file.Get())) {
+        return GetLastError();
+    }
+    return CloseHandle(file.Release()) ? ERROR_SUCCESS : GetLastError();
+}
+
+DWORD ReplaceFileContents(const std::wstring& target, std::string_view bytes,
+                          std::optional<std::uint64_t> stopAfter) {
+    DWORD error = ERROR_SUCCESS;
+    std::optional<PendingFile> temporary = CreateTemporaryBeside(target, error);
     if (!temporary) {
-        return false;
+        return error;
     }
     if (!WriteBytes(temporary->Handle(), bytes, stopAfter) ||
         !FlushFileBuffers(temporary->Handle()) || !temporary->Close()) {
-        return false;
+        return GetLastError();
     }
-    if (!MoveFileExW(temporary->Path().c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return false;
+    if (MoveFileExW(temporary->Path().c_str(), target.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        temporary->Keep();
+        return ERROR_SUCCESS;
     }
-    temporary->Keep();
-    return true;
+    // A reader holding the log open without sharing its deletion (a viewer that follows it)
+    // stops every move over it, which Windows and Wine report in either of these words. Auto
+    // Save would then stop for good: the file is written in place instead.
+    error = GetLastError();
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED) {
+        return RewriteInPlace(target, bytes, stopAfter);
+    }
+    return error;
 }
 
-bool AppendToFile(const std::wstring& target, std::string_view bytes,
-                  std::optional<std::uint64_t> stopAfter) {
+DWORD AppendToFile(const std::wstring& target, std::string_view bytes,
+                   std::optional<std::uint64_t> stopAfter) {
     ScopedHandle file(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
-        return false;
+        return GetLastError();
     }
     const bool created = GetLastError() != ERROR_ALREADY_EXISTS;
     LARGE_INTEGER oldEnd{};
     const bool atEnd = SetFilePointerEx(file.Get(), LARGE_INTEGER{}, &oldEnd, FILE_END) != 0;
     if (atEnd && WriteBytes(file.Get(), bytes, stopAfter) && FlushFileBuffers(file.Get())) {
-        return CloseHandle(file.Release()) != 0;
+        return CloseHandle(file.Release()) ? ERROR_SUCCESS : GetLastError();
     }
+    const DWORD error = GetLastError();
     // Take back what was added, so the file is as it was before the call.
     if (created) {
         file.Reset();
@@ -188,29 +195,42 @@ bool AppendToFile(const std::wstring& target, std::string_view bytes,
         SetEndOfFile(file.Get());
         FlushFileBuffers(file.Get());
     }
-    return false;
+    return error;
+}
+
+DWORD SaveBytes(const std::string& filePath, const std::string& text, bool overwrite,
+                std::optional<std::uint64_t> stopAfter) {
+    std::string bytes;
+    if (const DWORD error = AnsiFileBytes(text, bytes); error != ERROR_SUCCESS) {
+        return error;
+    }
+    const std::wstring target = win32::ExtendedFullPath(filePath);
+    if (target.empty()) {
+        return ERROR_INVALID_NAME;
+    }
+    if (const DWORD error = ProtectedTargetError(target); error != ERROR_SUCCESS) {
+        return error;
+    }
+    return overwrite ? ReplaceFileContents(target, bytes, stopAfter)
+                     : AppendToFile(target, bytes, stopAfter);
 }
 
 } // namespace
 
 bool Win32TextFileWriter::SaveTextToFile(const std::string& filePath, const std::string& text,
-                                         bool overwrite, std::string* /*reason*/) {
+                                         bool overwrite, std::string* reason) {
     try {
-        std::string bytes;
-        if (!AnsiFileBytes(text, bytes)) {
-            return false;
-        }
-        const std::wstring target = ResolvedPath(filePath);
-        if (target.empty() || IsProtectedTarget(target)) {
-            return false;
-        }
         std::optional<std::uint64_t> stopAfter;
         if (failure_) {
             stopAfter = failure_->AfterBytes;
         }
-        return overwrite ? ReplaceFileContents(target, bytes, stopAfter)
-                         : AppendToFile(target, bytes, stopAfter);
+        const DWORD error = SaveBytes(filePath, text, overwrite, stopAfter);
+        if (error != ERROR_SUCCESS && reason != nullptr) {
+            *reason = win32::ErrorText(error);
+        }
+        return error == ERROR_SUCCESS;
     } catch (...) {
+        // Out of memory: not even the reason can be written then.
         return false;
     }
 }

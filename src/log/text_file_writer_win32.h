@@ -10,6 +10,8 @@ namespace tolvane {
 // Writes through the wide file calls. Replacing goes through a temporary file beside the target
 // that is flushed and then moved over it, so a failure at any point leaves the old file as it
 // was; a failed append takes back what it added. A read-only target is refused in both modes.
+// A target that another program holds open without sharing its deletion cannot be moved over:
+// it is written over in place instead. A failure's reason is the system's text for its error.
 //
 // Text is converted from UTF-8 to the ANSI code page; a character the code page lacks becomes
 // its default character ("?" in the Western code pages), never a best-fit lookalike, and an

@@ -23,8 +23,16 @@ MessageAnswer Win32MessageBox::Show(std::string_view text, MessageButtons button
     case IDYES: return MessageAnswer::Yes;
     case IDNO: return MessageAnswer::No;
     case IDCANCEL: return MessageAnswer::Cancel;
-    default: return MessageAnswer::Ok;
+    case IDOK: return MessageAnswer::Ok;
+    default: break;
     }
+    // The box did not appear (0, or -1 from Wine): nobody agreed to anything.
+    switch (buttons) {
+    case MessageButtons::OkCancel: return MessageAnswer::Cancel;
+    case MessageButtons::YesNo: return MessageAnswer::No;
+    case MessageButtons::Ok: break;
+    }
+    return MessageAnswer::Ok;
 }
 
 namespace {
@@ -71,8 +79,14 @@ std::optional<std::string> Win32Environment::Get(std::string_view name) {
     return win32::Narrow(std::wstring_view(buffer.data(), length));
 }
 
+// The path is resolved as the file writer resolves it, beyond MAX_PATH too, so the question
+// whether to overwrite is asked about the file the save reaches.
 bool Win32FileSystem::FileExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesW(win32::Widen(path).c_str());
+    const std::wstring resolved = win32::ExtendedFullPath(path);
+    if (resolved.empty()) {
+        return false;
+    }
+    const DWORD attributes = GetFileAttributesW(resolved.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 

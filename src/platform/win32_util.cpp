@@ -1,8 +1,17 @@
 #include "platform/win32_util.h"
 
-#include <vector>
+#include <algorithm>
+
+#include "log/text_file_paths.h"
 
 namespace tolvane::win32 {
+namespace {
+
+// Longer than any path (32767 characters) or drive list: a call that never says its text fits
+// stops here rather than growing its buffer without end.
+constexpr std::size_t kLongestRead = std::size_t{1} << 16;
+
+} // namespace
 
 std::wstring Widen(std::string_view utf8) {
     if (utf8.empty()) {
@@ -77,25 +86,42 @@ std::string SystemFolder() {
 }
 
 std::string ProgramFolder() {
-    std::vector<wchar_t> buffer(MAX_PATH);
+    std::wstring path = ReadGrowing(
+        [](DWORD size, wchar_t* buffer) { return GetModuleFileNameW(nullptr, buffer, size); });
+    const auto slash = path.find_last_of(L'\\');
+    if (slash == std::wstring::npos) {
+        return {};
+    }
+    // Keep the slash of a root folder ("C:\"), as the shell shows it.
+    path.resize(slash == 2 ? slash + 1 : slash);
+    return Narrow(path);
+}
+
+std::wstring ReadGrowing(const std::function<DWORD(DWORD size, wchar_t* buffer)>& read) {
+    std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length =
-            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) {
+        const DWORD length = read(static_cast<DWORD>(buffer.size()), buffer.data());
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            return buffer;
+        }
+        if (buffer.size() >= kLongestRead) {
             return {};
         }
-        if (length < buffer.size()) {
-            std::wstring path(buffer.data(), length);
-            const auto slash = path.find_last_of(L'\\');
-            if (slash == std::wstring::npos) {
-                return {};
-            }
-            // Keep the slash of a root folder ("C:\"), as the shell shows it.
-            path.resize(slash == 2 ? slash + 1 : slash);
-            return Narrow(path);
-        }
-        buffer.resize(buffer.size() * 2);
+        buffer.resize(std::max<std::size_t>(buffer.size() * 2, length));
     }
+}
+
+std::wstring ExtendedFullPath(const std::string& path) {
+    const std::wstring wide = Widen(path);
+    // A NUL inside the name would silently cut it short and name another file.
+    if (wide.empty() || wide.find(L'\0') != std::wstring::npos) {
+        return {};
+    }
+    const std::wstring full = ReadGrowing([&](DWORD size, wchar_t* buffer) {
+        return GetFullPathNameW(wide.c_str(), size, buffer, nullptr);
+    });
+    return full.empty() ? full : Widen(ExtendedLengthPath(Narrow(full)));
 }
 
 } // namespace tolvane::win32

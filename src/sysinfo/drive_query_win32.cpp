@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <cwchar>
+#include <algorithm>
 #include <vector>
 
 #include "platform/win32_util.h"
@@ -80,7 +80,11 @@ bool Win32DriveQuery::FunctionAvailable(const std::string& library, const std::s
     HMODULE module = GetModuleHandleW(name.c_str());
     HMODULE loadedHere = nullptr;
     if (module == nullptr) {
-        loadedHere = LoadLibraryW(name.c_str());
+        // From the system folder only, never from a path another folder decides.
+        const std::string folder = win32::SystemFolder();
+        if (!folder.empty()) {
+            loadedHere = LoadLibraryW((win32::Widen(folder) + L"\\" + name).c_str());
+        }
         if (loadedHere == nullptr) {
             return false;
         }
@@ -91,32 +95,25 @@ bool Win32DriveQuery::FunctionAvailable(const std::string& library, const std::s
     return GetProcAddress(module, function.c_str()) != nullptr;
 }
 
+// The list is read again, in a larger buffer, when a drive appears between the call that sizes
+// it and the one that reads it.
 std::vector<std::string> Win32DriveQuery::LogicalDriveRoots() {
+    const std::wstring list = win32::ReadGrowing(
+        [](DWORD size, wchar_t* buffer) { return GetLogicalDriveStringsW(size, buffer); });
     std::vector<std::string> roots;
-    const DWORD size = GetLogicalDriveStringsW(0, nullptr);
-    std::vector<wchar_t> buffer(size + 1);
-    const DWORD length = GetLogicalDriveStringsW(size, buffer.data());
-    if (length == 0 || length > size) {
-        return roots;
-    }
-    for (const wchar_t* root = buffer.data(); *root != L'\0'; root += wcslen(root) + 1) {
-        roots.push_back(win32::Narrow(root));
+    for (std::size_t start = 0; start < list.size();) {
+        const std::size_t end = std::min(list.find(L'\0', start), list.size());
+        if (end > start) {
+            roots.push_back(win32::Narrow(std::wstring_view(list).substr(start, end - start)));
+        }
+        start = end + 1;
     }
     return roots;
 }
 
 std::string Win32DriveQuery::CurrentDirectory() {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(buffer.size()), buffer.data());
-        if (length == 0) {
-            return {};
-        }
-        if (length < buffer.size()) {
-            return win32::Narrow(std::wstring_view(buffer.data(), length));
-        }
-        buffer.resize(length); // the length asked for includes the NUL
-    }
+    return win32::Narrow(win32::ReadGrowing(
+        [](DWORD size, wchar_t* buffer) { return GetCurrentDirectoryW(size, buffer); }));
 }
 
 NumberSeparators Win32DriveQuery::Separators() {

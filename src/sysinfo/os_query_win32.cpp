@@ -20,6 +20,11 @@ static_assert(sizeof(OSVERSIONINFOEXA) == 156, "the version record the checks ar
 // How long one step through the instances may take before the query counts as failed.
 constexpr long kNextInstanceTimeoutMs = 30'000;
 
+// The steps of the time-limited query that can fail, as SkuReading::Failure names them.
+constexpr const char* kQueryThrew = "ReadOperatingSystemSkus failed: an exception";
+constexpr const char* kThreadFailed = "CreateThread(edition query) failed: ";
+constexpr const char* kNoAnswerLead = "Waiting for the edition query failed: no answer within ";
+
 template <typename Interface> class ComPtr {
 public:
     ComPtr() = default;
@@ -162,6 +167,43 @@ SkuReading WmiSkuQuery::ReadOperatingSystemSkus() {
     }
     reading.Succeeded = true;
     return reading;
+}
+
+TimeLimitedSkuQuery::TimeLimitedSkuQuery(std::shared_ptr<SkuQuery> query, DWORD limitMs)
+    : pending_(std::make_shared<Pending>(Pending{std::move(query), {false, {}, kQueryThrew}})),
+      limitMs_(limitMs) {
+    auto threadsShare = std::make_unique<std::shared_ptr<Pending>>(pending_);
+    thread_.Reset(CreateThread(nullptr, 0, &ReadOnItsThread, threadsShare.get(), 0, nullptr));
+    if (!thread_) {
+        first_ = SkuReading{false, {}, kThreadFailed + win32::ErrorText(GetLastError())};
+        return;
+    }
+    threadsShare.release(); // the thread's own from now on
+}
+
+DWORD WINAPI TimeLimitedSkuQuery::ReadOnItsThread(void* threadsShare) noexcept {
+    const std::unique_ptr<std::shared_ptr<Pending>> pending(
+        static_cast<std::shared_ptr<Pending>*>(threadsShare));
+    try {
+        (*pending)->Reading = (*pending)->Query->ReadOperatingSystemSkus();
+    } catch (...) {
+        // The reading keeps its failure.
+    }
+    return 0;
+}
+
+SkuReading TimeLimitedSkuQuery::ReadOperatingSystemSkus() {
+    if (!first_) {
+        // Once the thread has ended, it writes nothing more; before, its reading is not looked at.
+        if (WaitForSingleObject(thread_.Get(), limitMs_) == WAIT_OBJECT_0) {
+            first_ = pending_->Reading;
+        } else {
+            first_ = SkuReading{false, {}, kNoAnswerLead + std::to_string(limitMs_) + " ms"};
+        }
+        thread_.Reset();
+        pending_.reset();
+    }
+    return *first_;
 }
 
 } // namespace tolvane

@@ -36,6 +36,12 @@ TEST(ReleaseProgram, HeadersLetVistaAndWindowsPeLoadAStrippedSmallWindowProgram)
     // A file that asks for a newer system than 6.0 is "not a valid Win32 application" to Vista.
     EXPECT_LE(header.MajorSubsystemVersion * 100 + header.MinorSubsystemVersion, 600);
     EXPECT_LE(header.MajorOperatingSystemVersion * 100 + header.MinorOperatingSystemVersion, 600);
+    // An elevated program: at a random address (relocations kept), its data never run as code.
+    const WORD hardening = IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE |
+                           IMAGE_DLLCHARACTERISTICS_NX_COMPAT |
+                           (sizeof(void*) == 8 ? IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA : 0);
+    EXPECT_EQ(header.DllCharacteristics & hardening, hardening) << header.DllCharacteristics;
+    EXPECT_EQ(nt->FileHeader.Characteristics & IMAGE_FILE_RELOCS_STRIPPED, 0);
 
     // Both import tables end with an entry of zeros; false when there is no table.
     std::string foreign;

@@ -1,4 +1,5 @@
 #include "about/shell_opener_win32.h"
+#include "platform/system_services_win32.h"
 #include "scan/process_host_win32.h"
 
 #include <gtest/gtest.h>
@@ -34,6 +35,21 @@ TEST(Win32Launcher, StandInsBatchFilesAndDetachedStartsRunTheirOutcomesComeBackW
     EXPECT_TRUE(journal.WaitForText(lines + "shutdown -s -t 3\r\n")) << journal.Text();
     EXPECT_FALSE(host.StartDetached("nosuchtool_tolvane", kWindowHidden, message));
     EXPECT_EQ(message, win32::ErrorText(ERROR_FILE_NOT_FOUND));
+    // A process that ends at once tells when, close to now; the clock writes a moment as now.
+    const auto now = [] {
+        FILETIME moment{};
+        GetSystemTimeAsFileTime(&moment);
+        return (SystemTime{moment.dwHighDateTime} << 32) | moment.dwLowDateTime;
+    };
+    const std::unique_ptr<StartedProcess> started = host.Start("chkdsk Q:", kWindowHidden, message);
+    const std::unique_ptr<WatchedProcess> watched = started ? started->Open() : nullptr;
+    ASSERT_TRUE(watched && WaitUntil([&] { return watched->HasEnded(); })) << message;
+    const SystemTime ended = watched->ExitTime().value_or(0), checked = now();
+    EXPECT_LT(std::max(ended, checked) - std::min(ended, checked), 50'000'000u) << ended;
+    Win32Clock clock;
+    const std::string before = clock.TimeOfDayText(), at = clock.TimeOfDayTextAt(now());
+    EXPECT_TRUE(at == before || at == clock.TimeOfDayText()) << at << " " << before;
+    EXPECT_NE(clock.TimeOfDayTextAt(now() - 36'000'000'000u), before) << "an hour ago";
     TempFolder folder; // a batch file in a folder with blanks runs through the interpreter
     ASSERT_TRUE(WriteBytes(folder / L"check.bat", "@echo off\r\nexit 3\r\n"));
     const std::string batch = Narrow((folder / L"check.bat").wstring());
@@ -45,6 +61,14 @@ TEST(Win32Launcher, StandInsBatchFilesAndDetachedStartsRunTheirOutcomesComeBackW
         MessageLatenciesDuringARun(L"800", std::chrono::milliseconds(130));
     ASSERT_FALSE(waited.empty());
     EXPECT_LT(*std::max_element(waited.begin(), waited.end()), 50.0);
+}
+
+// A box that cannot appear, its owner being no window, is never taken for consent.
+TEST(Win32MessageBox, ABoxThatFailsToAppearAnswersNoConsent) {
+    Win32MessageBox box;
+    box.SetOwner(reinterpret_cast<HWND>(static_cast<INT_PTR>(0x7FFFFFF0)));
+    EXPECT_EQ(box.Show("?", MessageButtons::OkCancel, MessageIcon::None), MessageAnswer::Cancel);
+    EXPECT_EQ(box.Show("?", MessageButtons::YesNo, MessageIcon::Exclamation), MessageAnswer::No);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <objbase.h>
 
+#include <atomic>
 #include <thread>
 #include <utility>
 
@@ -62,6 +63,36 @@ TEST(Win32OsQuery, TheVersionAgreesWmiNamesOneSystemAndComIsLeftAsFound) {
                 CoUninitialize();
         }).join();
     }
+}
+
+template <DWORD SleepMs> struct SleepyEdition : SkuQuery { // counts its calls, -1 once gone
+    static inline std::atomic<int> calls = 0;
+    ~SleepyEdition() override { calls = -1; }
+    SkuReading ReadOperatingSystemSkus() override {
+        ++calls;
+        Sleep(SleepMs);
+        return {true, {7, 28}, ""};
+    }
+};
+
+// A slow edition query counts as failed once its limit has passed, at the first call and every
+// later one, without being asked again; it goes only once its late answer is in. A fast one's
+// answer comes through whole.
+TEST(Win32OsQuery, ASlowEditionQueryFailsAtItsLimitAndGoesOnlyWhenItIsDone) {
+    {
+        TimeLimitedSkuQuery slow(std::make_shared<SleepyEdition<500>>(), 50);
+        const DWORD start = GetTickCount();
+        const SkuReading first = slow.ReadOperatingSystemSkus(),
+                         again = slow.ReadOperatingSystemSkus();
+        EXPECT_LT(GetTickCount() - start, 250u);
+        EXPECT_TRUE(!first.Succeeded && !again.Succeeded && !first.Failure.empty() &&
+                    first.Failure == again.Failure);
+        const SkuReading whole = TimeLimitedSkuQuery(std::make_shared<SleepyEdition<0>>(), 5000)
+                                     .ReadOperatingSystemSkus();
+        EXPECT_TRUE(whole.Succeeded && (whole.Values == std::vector<std::int32_t>{7, 28}));
+    }
+    EXPECT_EQ(SleepyEdition<500>::calls, 1) << "still running, past the query that started it";
+    EXPECT_TRUE(WaitUntil([] { return SleepyEdition<500>::calls == -1; }));
 }
 
 } // namespace

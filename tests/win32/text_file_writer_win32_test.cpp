@@ -26,6 +26,10 @@ protected:
 };
 
 TEST_F(Win32TextFileWriterTest, ReplacingLeavesTheTextAndOneLineBreakAppendingAddsToTheBytes) {
+    // A reader sharing reading and writing, not deleting, stops any move over the file.
+    const win32::ScopedHandle reader(CreateFileW((folder / L"run.txt").c_str(), GENERIC_READ,
+                                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                 OPEN_ALWAYS, 0, nullptr));
     for (const std::string text :
          {"12:00:00  chkdsk C:\r\n - done.", "12:00:00  chkdsk C:\r\n - done.", "ok", ""}) {
         ASSERT_TRUE(Save(text, true));
@@ -49,8 +53,10 @@ TEST_F(Win32TextFileWriterTest, WhatCannotBeWrittenIsRefusedAndLeftAsItWas) {
          {PathOf(L"run.txt"), PathOf(L"logs"), PathOf(L"logs\\"), PathOf(L"missing\\run.txt"),
           std::string(), PathOf(L"run<1>|.txt"), PathOf(L"run*.txt"), PathOf(L"mis<sing\\a.txt"),
           PathOf(L"cut.txt") + std::string("\0.bak", 5)}) {
-        EXPECT_FALSE(writer.SaveTextToFile(path, "new log", true)) << path;
-        EXPECT_FALSE(writer.SaveTextToFile(path, "new log", false)) << path;
+        std::string reasons[2];
+        EXPECT_FALSE(writer.SaveTextToFile(path, "new log", true, &reasons[0])) << path;
+        EXPECT_FALSE(writer.SaveTextToFile(path, "new log", false, &reasons[1])) << path;
+        EXPECT_TRUE(!reasons[0].empty() && !reasons[1].empty()) << path;
     }
     EXPECT_EQ(Read(), "old log\r\n");
     EXPECT_EQ(Entries(), 2u);
@@ -63,7 +69,9 @@ TEST_F(Win32TextFileWriterTest, AWriteFailingHalfWayLeavesTheOldFileAndTheTempor
     for (const std::uint64_t after : {0, 1, 50, 101}) {
         for (const bool overwrite : {true, false}) {
             Win32TextFileWriter failing({after});
-            EXPECT_FALSE(failing.SaveTextToFile(PathOf(L"run.txt"), log, overwrite)) << after;
+            std::string reason;
+            EXPECT_FALSE(failing.SaveTextToFile(PathOf(L"run.txt"), log, overwrite, &reason));
+            EXPECT_EQ(reason, win32::ErrorText(ERROR_DISK_FULL)) << after;
             EXPECT_FALSE(failing.SaveTextToFile(PathOf(L"new.txt"), log, overwrite)) << after;
             EXPECT_EQ(Read(), "old log\r\n") << after << overwrite;
         }
