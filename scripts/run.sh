@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
+source scripts/wine-env.sh
 
 cmake --preset windows-x64 >/dev/null
 cmake --build --preset windows-x64 --target tolvane tolvane_standin
