@@ -14,7 +14,6 @@
 namespace tolvane {
 namespace {
 
-using win32::TwipsToPixels;
 using win32::Widen;
 
 constexpr wchar_t kClassName[] = L"TolvaneForm1";
@@ -280,8 +279,7 @@ void MainWindow::LayOutStatusBar() {
 }
 
 void MainWindow::SizeToDesign() {
-    const RECT client{0, 0, TwipsToPixels(kClientWidthTwips, dpi_),
-                      TwipsToPixels(kClientHeightTwips, dpi_)};
+    const RECT client = win32::PixelsOf({0, 0, kClientWidthTwips, kClientHeightTwips}, dpi_);
     const RECT frame = win32::FrameForClient(client, kWindowStyle, kWindowExStyle, true, dpi_);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;

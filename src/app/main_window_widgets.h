@@ -3,6 +3,8 @@
 #include <span>
 #include <string_view>
 
+#include "platform/twips.h"
+
 // The widgets and menus of the main window as the design lays them out. Only what the window
 // looks like lives here; which option is chosen, what is checked and what is enabled is the
 // window model's, and the view takes it from there.
@@ -58,15 +60,6 @@ enum class WidgetKind {
     StatusBar,
 };
 
-// Left, top, width and height in twips. A frame's widgets are placed from the top-left corner of
-// the frame's outer rectangle, the frame and the other widgets from the client area's.
-struct TwipsRect {
-    int Left;
-    int Top;
-    int Width;
-    int Height;
-};
-
 enum class WidgetLook { Plain, Bold };
 
 struct WidgetSpec {
@@ -74,6 +67,8 @@ struct WidgetSpec {
     std::string_view Name;
     WidgetKind Kind;
     WidgetId Container;
+    // A frame's widgets are placed from the top-left corner of the frame's outer rectangle, the
+    // frame and the other widgets from the client area's.
     TwipsRect Rect;
     int Tab; // keyboard order, 0 first; frames and the status bar hold a place but take no focus
     std::string_view Caption;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/scoped_win32.h"
+#include "platform/twips.h"
 
 // What both windows share: sizes in twips and at the window's DPI, the dialog font, the program
 // icon, the highlight colour of captions and addresses, and a window base that keeps its object
@@ -20,8 +21,10 @@ inline constexpr UINT kWmDpiChanged = 0x02E0;
 // system's.
 UINT WindowDpi(HWND window);
 
-// 1440 twips to the inch, so 15 twips per pixel at 96 DPI.
 int TwipsToPixels(int twips, UINT dpi);
+// The rectangle in pixels at this DPI. Edges are converted rather than sizes, so adjoining
+// rectangles stay adjoining at any DPI.
+RECT PixelsOf(const TwipsRect& twips, UINT dpi);
 // A length in pixels at 96 DPI, at this DPI.
 int ScaleFrom96(int pixels, UINT dpi);
 
