@@ -162,7 +162,7 @@ void AboutWindow::Load() {
 void AboutWindow::ApplyDpi(UINT dpi) {
     const LOGFONTW look = win32::FontAt(kFontFace, kFontPointsX100, dpi, false);
     win32::ScopedGdi font(CreateFontIndirectW(&look));
-    win32::ScopedIcon icon =
+    win32::LoadedIcon icon =
         win32::LoadProgramIcon(instance_, win32::ScaleFrom96(kIconPixelsAt96, dpi));
     for (const Widget& widget : kWidgets) {
         HWND control = GetDlgItem(Handle(), widget.Id);
@@ -171,9 +171,7 @@ void AboutWindow::ApplyDpi(UINT dpi) {
                      place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
         if (widget.Kind == Picture) {
-            // The shared system icon is the last resort; it is never freed.
-            HICON shown = icon ? icon.Get() : LoadIconW(nullptr, IDI_APPLICATION);
-            SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(shown), 0);
+            SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(icon.Get()), 0);
         }
     }
     font_ = std::move(font);

@@ -98,8 +98,8 @@ private:
     UINT dpi_ = win32::kDefaultDpi;
     win32::ScopedGdi font_;
     win32::ScopedGdi boldFont_;
-    win32::ScopedIcon bigIcon_;
-    win32::ScopedIcon smallIcon_;
+    win32::LoadedIcon bigIcon_;
+    win32::LoadedIcon smallIcon_;
     HWND lastFocus_ = nullptr;
     bool built_ = false;
     bool appendingLog_ = false;

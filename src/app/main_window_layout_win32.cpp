@@ -357,9 +357,9 @@ void MainWindow::PlaceToolTips() {
 
 void MainWindow::LoadIcons() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    win32::ScopedIcon big =
+    win32::LoadedIcon big =
         win32::LoadProgramIcon(instance, win32::SystemMetricForDpi(SM_CXICON, dpi_));
-    win32::ScopedIcon small =
+    win32::LoadedIcon small =
         win32::LoadProgramIcon(instance, win32::SystemMetricForDpi(SM_CXSMICON, dpi_));
     SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.Get()));
     SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.Get()));

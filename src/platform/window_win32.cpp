@@ -122,14 +122,15 @@ LOGFONTW DialogFont(UINT dpi, bool bold) {
     return FontAt(face, kDesignPointsX100, dpi, bold);
 }
 
-ScopedIcon LoadProgramIcon(HINSTANCE instance, int size) {
-    auto icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(TOLVANE_ICON_ID),
-                                              IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-    if (icon == nullptr) {
-        icon = static_cast<HICON>(
-            LoadImageW(nullptr, IDI_APPLICATION, IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+LoadedIcon LoadProgramIcon(HINSTANCE instance, int size) {
+    if (auto icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(TOLVANE_ICON_ID),
+                                                  IMAGE_ICON, size, size, LR_DEFAULTCOLOR))) {
+        return LoadedIcon(icon, false);
     }
-    return ScopedIcon(icon);
+    // A system icon loads only as a shared one.
+    return LoadedIcon(
+        static_cast<HICON>(LoadImageW(nullptr, IDI_APPLICATION, IMAGE_ICON, size, size, LR_SHARED)),
+        true);
 }
 
 LRESULT HighlightStatic(HDC dc) {

@@ -39,8 +39,22 @@ LOGFONTW FontAt(const wchar_t* face, int pointsX100, UINT dpi, bool bold);
 // system's message font, at 8.25 point.
 LOGFONTW DialogFont(UINT dpi, bool bold);
 
+// An icon as it was loaded: one of the program's own, destroyed with its owner, or one the
+// system shares, which nobody may destroy.
+class LoadedIcon {
+public:
+    LoadedIcon() = default;
+    LoadedIcon(HICON icon, bool shared)
+        : owned_(shared ? nullptr : icon), shared_(shared ? icon : nullptr) {}
+    HICON Get() const { return owned_ ? owned_.Get() : shared_; }
+
+private:
+    ScopedIcon owned_;
+    HICON shared_ = nullptr;
+};
+
 // The program's icon at this size in pixels, or the system's application icon.
-ScopedIcon LoadProgramIcon(HINSTANCE instance, int size);
+LoadedIcon LoadProgramIcon(HINSTANCE instance, int size);
 
 // Colours a static control's text in the highlight colour on the dialog face: the answer to
 // WM_CTLCOLORSTATIC for frame captions and the web address.
