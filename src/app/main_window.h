@@ -53,6 +53,7 @@ private:
     void BuildMenu();
     void CreateFonts();
     void CreateWidgets(HINSTANCE instance);
+    void CreateSpokenLabel(const std::wstring& text, HINSTANCE instance) const;
     void FillList(HWND list, const WidgetSpec& row) const;
     void LayOutWidgets();
     void PlaceDropDown(HWND list, const RECT& rect) const;

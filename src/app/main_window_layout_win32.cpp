@@ -182,13 +182,15 @@ void MainWindow::CreateWidgets(HINSTANCE instance) {
         // Made in place, lists with their dropped part: the layout then finds most widgets
         // where they belong already.
         RECT rect = PixelRect(*row, dpi_);
+        const std::wstring caption = Widen(row->Caption);
         if (IsDropDown(row->Kind)) {
             rect.bottom += win32::ScaleFrom96(kDropDownExtra, dpi_);
+            CreateSpokenLabel(caption, instance); // a list shows no caption of its own
         }
         HWND control = CreateWindowExW(
-            style.ExStyle, style.ClassName, Widen(row->Caption).c_str(), style.Style, rect.left,
-            rect.top, rect.right - rect.left, rect.bottom - rect.top, Handle(),
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->Id)), instance, nullptr);
+            style.ExStyle, style.ClassName, IsDropDown(row->Kind) ? L"" : caption.c_str(),
+            style.Style, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+            Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->Id)), instance, nullptr);
         if (control == nullptr) {
             continue;
         }
@@ -202,6 +204,14 @@ void MainWindow::CreateWidgets(HINSTANCE instance) {
         default: break;
         }
     }
+}
+
+void MainWindow::CreateSpokenLabel(const std::wstring& text, HINSTANCE instance) const {
+    // Screen readers name a list by the nearest static text before it in the Z order. Hidden,
+    // and neither a group's start nor a tab stop, the label changes nothing on screen or for the
+    // keyboard.
+    CreateWindowExW(0, WC_STATICW, text.c_str(), WS_CHILD | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0,
+                    Handle(), nullptr, instance, nullptr);
 }
 
 void MainWindow::FillList(HWND list, const WidgetSpec& row) const {

@@ -37,9 +37,7 @@ TEST(WidgetTable, TabOrderNamesAndDrivesAreEachGivenOnce) {
         tabs.insert(row.Tab);
         EXPECT_FALSE(row.Name.empty());
         names.insert(row.Name);
-        const bool captioned = row.Kind != WidgetKind::DriveList &&
-                               row.Kind != WidgetKind::DropDownList &&
-                               row.Kind != WidgetKind::TextBox && row.Kind != WidgetKind::StatusBar;
+        const bool captioned = row.Kind != WidgetKind::TextBox && row.Kind != WidgetKind::StatusBar;
         EXPECT_EQ(row.Caption.empty(), !captioned) << row.Name;
         (row.Kind == WidgetKind::DriveList ? lists : checks).insert(row.Drive);
     }

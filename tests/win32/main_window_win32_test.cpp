@@ -92,8 +92,9 @@ void ExpectCaptionsFit(const MainWindow& view) {
     const int dpi = static_cast<int>(view.Dpi());
     HDC dc = CreateCompatibleDC(nullptr);
     for (const WidgetSpec& row : Form1Widgets()) {
-        if (row.Caption.empty() || row.Kind == WidgetKind::Frame) {
-            continue;
+        if (row.Kind != WidgetKind::OptionButton && row.Kind != WidgetKind::CheckBox &&
+            row.Kind != WidgetKind::PushButton) {
+            continue; // a caption the control does not draw as a button does
         }
         SCOPED_TRACE(std::string(row.Name) + " at " + std::to_string(dpi) + " DPI");
         HWND control = view.Widget(row.Id);
@@ -168,9 +169,31 @@ TEST_F(MainWindowTest, LayoutAndFontsAtEveryDpi) {
     }
 }
 
+// The label a screen reader names a control by: the first static text before it in the Z order,
+// looking no further back than a control that starts a group and takes a tab stop.
+HWND SpokenLabel(HWND control) {
+    HWND at = control;
+    while ((at = GetWindow(at, GW_HWNDPREV)) != nullptr &&
+           (GetWindowLongW(at, GWL_STYLE) & (WS_GROUP | WS_TABSTOP)) != (WS_GROUP | WS_TABSTOP)) {
+        wchar_t name[8] = {};
+        if (GetClassNameW(at, name, 8) > 0 && lstrcmpiW(name, WC_STATICW) == 0) {
+            return at;
+        }
+    }
+    return nullptr;
+}
+const std::pair<WidgetId, std::string_view> kSpokenNames[] = {
+    {W::Drive1, kDrive1Label}, {W::Drive2, kDrive2Label}, {W::Drive3, kDrive3Label},
+    {W::Drive4, kDrive4Label}, {W::Drive5, kDrive5Label}, {W::RescanNumber, kRescanNumberLabel}};
+
 // Tab stops in the design's order, on the chosen option of each frame and on enabled lists;
 // arrows choose within a frame, skipping greyed options and wrapping; Enter starts a run.
 TEST_F(MainWindowTest, KeyboardFollowsTheDesignsOrderAndChoosesWithArrows) {
+    for (const auto& [list, name] : kSpokenNames) {
+        EXPECT_EQ(TextOf(SpokenLabel(Control(list))), name);
+        const LONG style = GetWindowLongW(SpokenLabel(Control(list)), GWL_STYLE);
+        EXPECT_EQ(style & (WS_VISIBLE | WS_GROUP | WS_TABSTOP), 0);
+    }
     EXPECT_EQ(GetFocus(), Control(W::Command1)) << "Enter or Space starts a run at once";
     PressKey(VK_TAB);
     EXPECT_EQ(GetFocus(), Control(W::ErrorDescText));
