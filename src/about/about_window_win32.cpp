@@ -13,17 +13,7 @@
 namespace tolvane::about {
 namespace {
 
-using win32::TwipsToPixels;
-
-// Left, top, width and height in twips, as designed.
-struct Twips {
-    int Left;
-    int Top;
-    int Width;
-    int Height;
-};
-
-constexpr Twips kClientArea = {2340, 1935, 5730, 3780}; // placed on the screen, not centred
+constexpr TwipsRect kClientArea = {2340, 1935, 5730, 3780}; // placed on the screen, not centred
 
 enum class WidgetKind { Picture, Label, WebAddress, Separator, Button };
 
@@ -33,7 +23,7 @@ enum class TextSource { Fixed, Title, Version };
 struct Widget {
     WidgetKind Kind;
     ControlId Id;
-    Twips Rect;
+    TwipsRect Rect;
     int Tab; // focus order; -1 for none
     TextSource Source;
     std::string_view Text;
@@ -161,12 +151,8 @@ void AboutWindow::Load() {
 
     const UINT dpi = win32::WindowDpi(Handle());
     ApplyDpi(dpi);
-    const int left = TwipsToPixels(kClientArea.Left, dpi);
-    const int top = TwipsToPixels(kClientArea.Top, dpi);
-    const RECT frame =
-        win32::FrameForClient({left, top, left + TwipsToPixels(kClientArea.Width, dpi),
-                               top + TwipsToPixels(kClientArea.Height, dpi)},
-                              kDialogStyle, kDialogExStyle, false, dpi);
+    const RECT frame = win32::FrameForClient(win32::PixelsOf(kClientArea, dpi), kDialogStyle,
+                                             kDialogExStyle, false, dpi);
     SetWindowPos(Handle(), nullptr, frame.left, frame.top, frame.right - frame.left,
                  frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -176,18 +162,16 @@ void AboutWindow::Load() {
 void AboutWindow::ApplyDpi(UINT dpi) {
     const LOGFONTW look = win32::FontAt(kFontFace, kFontPointsX100, dpi, false);
     win32::ScopedGdi font(CreateFontIndirectW(&look));
-    win32::ScopedIcon icon =
+    win32::LoadedIcon icon =
         win32::LoadProgramIcon(instance_, win32::ScaleFrom96(kIconPixelsAt96, dpi));
     for (const Widget& widget : kWidgets) {
         HWND control = GetDlgItem(Handle(), widget.Id);
-        SetWindowPos(control, nullptr, TwipsToPixels(widget.Rect.Left, dpi),
-                     TwipsToPixels(widget.Rect.Top, dpi), TwipsToPixels(widget.Rect.Width, dpi),
-                     TwipsToPixels(widget.Rect.Height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+        const RECT place = win32::PixelsOf(widget.Rect, dpi);
+        SetWindowPos(control, nullptr, place.left, place.top, place.right - place.left,
+                     place.bottom - place.top, SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
         if (widget.Kind == Picture) {
-            // The shared system icon is the last resort; it is never freed.
-            HICON shown = icon ? icon.Get() : LoadIconW(nullptr, IDI_APPLICATION);
-            SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(shown), 0);
+            SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(icon.Get()), 0);
         }
     }
     font_ = std::move(font);

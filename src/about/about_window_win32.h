@@ -54,7 +54,7 @@ private:
     std::function<void()> onClosed_;
     HWND owner_ = nullptr;
     win32::ScopedGdi font_;
-    win32::ScopedIcon icon_;
+    win32::LoadedIcon icon_;
 };
 
 } // namespace tolvane::about

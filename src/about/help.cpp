@@ -1,20 +1,14 @@
 #include "about/help.h"
 
+#include "platform/text.h"
+
 namespace tolvane {
 
 std::string QuotedHelpPath(std::string_view programFolder) {
     if (programFolder.empty()) {
         return {};
     }
-    std::string path = "\"";
-    path += programFolder;
-    // A root folder ("E:\") already ends with the separator.
-    if (path.back() != '\\') {
-        path += '\\';
-    }
-    path += kHelpDocumentName;
-    path += '"';
-    return path;
+    return "\"" + InFolder(programFolder, kHelpDocumentName) + "\"";
 }
 
 bool OpenHelpDocument(std::string_view programFolder, ShellOpener& shell,

@@ -22,11 +22,11 @@ struct MainWindowCommands {
     std::function<void()> Closed;
 };
 
-// Form1: the main window. Builds its widgets from the design's table, shows the model's state
-// and hands every control event to the model (or to one of the commands above).
 // Posted by the first Show: the tool tips are made once the window has been drawn.
 inline constexpr UINT kMakeToolTipsMessage = WM_APP;
 
+// Form1: the main window. Builds its widgets from the design's table, shows the model's state
+// and hands every control event to the model (or to one of the commands above).
 class MainWindow : public win32::WindowBase, public MainWindowObserver {
 public:
     MainWindow(MainWindowModel& model, MainWindowCommands commands);
@@ -38,7 +38,6 @@ public:
     void Show(int showCommand);
 
     HWND Widget(WidgetId id) const;
-    HWND ToolTips() const { return toolTips_; }
     UINT Dpi() const { return dpi_; }
 
     void OnStateChanged() override;
@@ -54,11 +53,10 @@ private:
     void BuildMenu();
     void CreateFonts();
     void CreateWidgets(HINSTANCE instance);
+    void CreateSpokenLabel(const std::wstring& text, HINSTANCE instance) const;
     void FillList(HWND list, const WidgetSpec& row) const;
     void LayOutWidgets();
     void PlaceDropDown(HWND list, const RECT& rect) const;
-    void CutOutOverlaps() const;
-    void FitBesideOverlaps(HWND control, RECT& client) const;
     void SizeToDesign();
     void PlaceCentred(int width, int height);
     void LayOutStatusBar();
@@ -67,7 +65,11 @@ private:
     void LoadIcons();
     void ChangeDpi(UINT dpi, const RECT& suggested);
 
-    // Events (main_window.cpp).
+    // Widgets laid over others (main_window_overlaps_win32.cpp).
+    void CutOutOverlaps() const;
+    void FitBesideOverlaps(HWND control, RECT& client) const;
+
+    // Events (main_window_win32.cpp).
     LRESULT OnDialogNavigation(UINT message, WPARAM wParam, LPARAM lParam);
     void OnActivate(WPARAM wParam);
     void OnCommand(int id, int code);
@@ -79,7 +81,7 @@ private:
     void OnListChoice(const WidgetSpec& row);
     void OnLogEdited();
 
-    // Mirroring the model (main_window.cpp).
+    // Mirroring the model (main_window_win32.cpp).
     void Mirror();
     void MirrorCheck(WidgetId id, bool checked);
     void MirrorEnabled(WidgetId id, bool enabled);
@@ -98,8 +100,8 @@ private:
     UINT dpi_ = win32::kDefaultDpi;
     win32::ScopedGdi font_;
     win32::ScopedGdi boldFont_;
-    win32::ScopedIcon bigIcon_;
-    win32::ScopedIcon smallIcon_;
+    win32::LoadedIcon bigIcon_;
+    win32::LoadedIcon smallIcon_;
     HWND lastFocus_ = nullptr;
     bool built_ = false;
     bool appendingLog_ = false;

@@ -14,7 +14,6 @@
 namespace tolvane {
 namespace {
 
-using win32::TwipsToPixels;
 using win32::Widen;
 
 constexpr wchar_t kClassName[] = L"TolvaneForm1";
@@ -183,13 +182,15 @@ void MainWindow::CreateWidgets(HINSTANCE instance) {
         // Made in place, lists with their dropped part: the layout then finds most widgets
         // where they belong already.
         RECT rect = PixelRect(*row, dpi_);
+        const std::wstring caption = Widen(row->Caption);
         if (IsDropDown(row->Kind)) {
             rect.bottom += win32::ScaleFrom96(kDropDownExtra, dpi_);
+            CreateSpokenLabel(caption, instance); // a list shows no caption of its own
         }
         HWND control = CreateWindowExW(
-            style.ExStyle, style.ClassName, Widen(row->Caption).c_str(), style.Style, rect.left,
-            rect.top, rect.right - rect.left, rect.bottom - rect.top, Handle(),
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->Id)), instance, nullptr);
+            style.ExStyle, style.ClassName, IsDropDown(row->Kind) ? L"" : caption.c_str(),
+            style.Style, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+            Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(row->Id)), instance, nullptr);
         if (control == nullptr) {
             continue;
         }
@@ -203,6 +204,14 @@ void MainWindow::CreateWidgets(HINSTANCE instance) {
         default: break;
         }
     }
+}
+
+void MainWindow::CreateSpokenLabel(const std::wstring& text, HINSTANCE instance) const {
+    // Screen readers name a list by the nearest static text before it in the Z order. Hidden,
+    // and neither a group's start nor a tab stop, the label changes nothing on screen or for the
+    // keyboard.
+    CreateWindowExW(0, WC_STATICW, text.c_str(), WS_CHILD | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0,
+                    Handle(), nullptr, instance, nullptr);
 }
 
 void MainWindow::FillList(HWND list, const WidgetSpec& row) const {
@@ -280,8 +289,7 @@ void MainWindow::LayOutStatusBar() {
 }
 
 void MainWindow::SizeToDesign() {
-    const RECT client{0, 0, TwipsToPixels(kClientWidthTwips, dpi_),
-                      TwipsToPixels(kClientHeightTwips, dpi_)};
+    const RECT client = win32::PixelsOf({0, 0, kClientWidthTwips, kClientHeightTwips}, dpi_);
     const RECT frame = win32::FrameForClient(client, kWindowStyle, kWindowExStyle, true, dpi_);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
@@ -359,9 +367,9 @@ void MainWindow::PlaceToolTips() {
 
 void MainWindow::LoadIcons() {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    win32::ScopedIcon big =
+    win32::LoadedIcon big =
         win32::LoadProgramIcon(instance, win32::SystemMetricForDpi(SM_CXICON, dpi_));
-    win32::ScopedIcon small =
+    win32::LoadedIcon small =
         win32::LoadProgramIcon(instance, win32::SystemMetricForDpi(SM_CXSMICON, dpi_));
     SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.Get()));
     SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.Get()));

@@ -12,20 +12,14 @@ inline bool TakesFocus(WidgetKind kind) {
     return kind != WidgetKind::Frame && kind != WidgetKind::StatusBar;
 }
 
-// The widget's rectangle in client pixels. Edges are converted rather than sizes, so adjoining
-// widgets stay adjoining at any DPI.
+// The widget's rectangle in client pixels.
 inline RECT PixelRect(const WidgetSpec& row, UINT dpi) {
-    int left = row.Rect.Left;
-    int top = row.Rect.Top;
+    TwipsRect place = row.Rect;
     if (row.Container != WidgetId::Form1) {
-        const WidgetSpec& frame = FindWidget(row.Container);
-        left += frame.Rect.Left;
-        top += frame.Rect.Top;
+        place.Left += FindWidget(row.Container).Rect.Left;
+        place.Top += FindWidget(row.Container).Rect.Top;
     }
-    using win32::TwipsToPixels;
-    return RECT{TwipsToPixels(left, dpi), TwipsToPixels(top, dpi),
-                TwipsToPixels(left + row.Rect.Width, dpi),
-                TwipsToPixels(top + row.Rect.Height, dpi)};
+    return win32::PixelsOf(place, dpi);
 }
 
 } // namespace tolvane

@@ -3,6 +3,8 @@
 #include <span>
 #include <string_view>
 
+#include "platform/twips.h"
+
 // The widgets and menus of the main window as the design lays them out. Only what the window
 // looks like lives here; which option is chosen, what is checked and what is enabled is the
 // window model's, and the view takes it from there.
@@ -58,15 +60,6 @@ enum class WidgetKind {
     StatusBar,
 };
 
-// Left, top, width and height in twips. A frame's widgets are placed from the top-left corner of
-// the frame's outer rectangle, the frame and the other widgets from the client area's.
-struct TwipsRect {
-    int Left;
-    int Top;
-    int Width;
-    int Height;
-};
-
 enum class WidgetLook { Plain, Bold };
 
 struct WidgetSpec {
@@ -74,13 +67,25 @@ struct WidgetSpec {
     std::string_view Name;
     WidgetKind Kind;
     WidgetId Container;
+    // A frame's widgets are placed from the top-left corner of the frame's outer rectangle, the
+    // frame and the other widgets from the client area's.
     TwipsRect Rect;
     int Tab; // keyboard order, 0 first; frames and the status bar hold a place but take no focus
+    // What the widget shows; for a drop-down list, the text of the hidden label just before it
+    // in the Z order, by which screen readers name the list.
     std::string_view Caption;
     std::string_view ToolTip;
     WidgetLook Look;
     int Drive; // the drive a drive list or its check box stands for, 1 to 5; 0 for the others
 };
+
+// The drop-down lists' names for screen readers (their captions in the table).
+inline constexpr std::string_view kDrive1Label = "Drive to check";
+inline constexpr std::string_view kDrive2Label = "Second drive";
+inline constexpr std::string_view kDrive3Label = "Third drive";
+inline constexpr std::string_view kDrive4Label = "Fourth drive";
+inline constexpr std::string_view kDrive5Label = "Fifth drive";
+inline constexpr std::string_view kRescanNumberLabel = "Number of scans";
 
 // Client area of the window, below its menu bar.
 inline constexpr int kClientWidthTwips = 10680;
@@ -101,6 +106,8 @@ enum class MenuId : int {
 
 struct MenuSpec {
     MenuId Id;
+    // What the widget shows; for a drop-down list, the text of the hidden label just before it
+    // in the Z order, by which screen readers name the list.
     std::string_view Caption;
     MenuId Parent; // MenuBar for an entry of the bar itself
     bool OpensSubmenu;

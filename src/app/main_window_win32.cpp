@@ -164,7 +164,9 @@ LRESULT MainWindow::OnDialogNavigation(UINT message, WPARAM wParam, LPARAM lPara
 LRESULT MainWindow::HandleControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
     // Only option buttons are subclassed. The design's tab order scatters a frame's option
     // buttons, so the dialog manager's groups cannot hold them; the arrow keys move through the
-    // frame's options here instead.
+    // frame's options here instead. WM_NCCALCSIZE narrows the client area of an option that a
+    // later widget lies over ("Limit to" under the rescan number), so that its caption breaks at
+    // its runs of blanks and no word falls under that widget (FitBesideOverlaps).
     switch (message) {
     case WM_GETDLGCODE: return CallControlProc(control, message, wParam, lParam) | DLGC_WANTARROWS;
     case WM_NCCALCSIZE: {

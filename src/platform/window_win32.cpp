@@ -3,15 +3,13 @@
 #include <cwchar>
 
 #include "platform/resource_ids.h"
+#include "platform/win32_util.h"
 
 namespace tolvane::win32 {
 namespace {
 
 // The per-monitor DPI calls exist from Windows 10 1607 on; Vista to 8.1 use the system DPI.
-template <typename Function> Function User32Function(const char* name) {
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
-}
+constexpr wchar_t kUser32[] = L"user32.dll";
 
 UINT SystemDpi() {
     HDC screen = GetDC(nullptr);
@@ -53,7 +51,8 @@ template <typename Handler> LRESULT Guarded(LRESULT fallback, Handler handler) n
 
 UINT WindowDpi(HWND window) {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+    static const auto getDpiForWindow =
+        SystemFunction<GetDpiForWindowFn>(kUser32, "GetDpiForWindow");
     if (getDpiForWindow != nullptr && window != nullptr) {
         const UINT dpi = getDpiForWindow(window);
         if (dpi != 0) {
@@ -67,13 +66,20 @@ int TwipsToPixels(int twips, UINT dpi) {
     return MulDiv(twips, static_cast<int>(dpi), 1440);
 }
 
+RECT PixelsOf(const TwipsRect& twips, UINT dpi) {
+    return RECT{TwipsToPixels(twips.Left, dpi), TwipsToPixels(twips.Top, dpi),
+                TwipsToPixels(twips.Left + twips.Width, dpi),
+                TwipsToPixels(twips.Top + twips.Height, dpi)};
+}
+
 int ScaleFrom96(int pixels, UINT dpi) {
     return MulDiv(pixels, static_cast<int>(dpi), static_cast<int>(kDefaultDpi));
 }
 
 RECT FrameForClient(const RECT& client, DWORD style, DWORD exStyle, bool hasMenu, UINT dpi) {
     using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-    static const auto adjustForDpi = User32Function<AdjustForDpiFn>("AdjustWindowRectExForDpi");
+    static const auto adjustForDpi =
+        SystemFunction<AdjustForDpiFn>(kUser32, "AdjustWindowRectExForDpi");
     RECT frame = client;
     if (adjustForDpi == nullptr || !adjustForDpi(&frame, style, hasMenu, exStyle, dpi)) {
         frame = client;
@@ -84,7 +90,8 @@ RECT FrameForClient(const RECT& client, DWORD style, DWORD exStyle, bool hasMenu
 
 int SystemMetricForDpi(int index, UINT dpi) {
     using MetricForDpiFn = int(WINAPI*)(int, UINT);
-    static const auto metricForDpi = User32Function<MetricForDpiFn>("GetSystemMetricsForDpi");
+    static const auto metricForDpi =
+        SystemFunction<MetricForDpiFn>(kUser32, "GetSystemMetricsForDpi");
     if (metricForDpi != nullptr) {
         return metricForDpi(index, dpi);
     }
@@ -115,14 +122,15 @@ LOGFONTW DialogFont(UINT dpi, bool bold) {
     return FontAt(face, kDesignPointsX100, dpi, bold);
 }
 
-ScopedIcon LoadProgramIcon(HINSTANCE instance, int size) {
-    auto icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(TOLVANE_ICON_ID),
-                                              IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-    if (icon == nullptr) {
-        icon = static_cast<HICON>(
-            LoadImageW(nullptr, IDI_APPLICATION, IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+LoadedIcon LoadProgramIcon(HINSTANCE instance, int size) {
+    if (auto icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(TOLVANE_ICON_ID),
+                                                  IMAGE_ICON, size, size, LR_DEFAULTCOLOR))) {
+        return LoadedIcon(icon, false);
     }
-    return ScopedIcon(icon);
+    // A system icon loads only as a shared one.
+    return LoadedIcon(
+        static_cast<HICON>(LoadImageW(nullptr, IDI_APPLICATION, IMAGE_ICON, size, size, LR_SHARED)),
+        true);
 }
 
 LRESULT HighlightStatic(HDC dc) {

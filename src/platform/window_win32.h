@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/scoped_win32.h"
+#include "platform/twips.h"
 
 // What both windows share: sizes in twips and at the window's DPI, the dialog font, the program
 // icon, the highlight colour of captions and addresses, and a window base that keeps its object
@@ -20,8 +21,10 @@ inline constexpr UINT kWmDpiChanged = 0x02E0;
 // system's.
 UINT WindowDpi(HWND window);
 
-// 1440 twips to the inch, so 15 twips per pixel at 96 DPI.
 int TwipsToPixels(int twips, UINT dpi);
+// The rectangle in pixels at this DPI. Edges are converted rather than sizes, so adjoining
+// rectangles stay adjoining at any DPI.
+RECT PixelsOf(const TwipsRect& twips, UINT dpi);
 // A length in pixels at 96 DPI, at this DPI.
 int ScaleFrom96(int pixels, UINT dpi);
 
@@ -36,8 +39,22 @@ LOGFONTW FontAt(const wchar_t* face, int pointsX100, UINT dpi, bool bold);
 // system's message font, at 8.25 point.
 LOGFONTW DialogFont(UINT dpi, bool bold);
 
+// An icon as it was loaded: one of the program's own, destroyed with its owner, or one the
+// system shares, which nobody may destroy.
+class LoadedIcon {
+public:
+    LoadedIcon() = default;
+    LoadedIcon(HICON icon, bool shared)
+        : owned_(shared ? nullptr : icon), shared_(shared ? icon : nullptr) {}
+    HICON Get() const { return owned_ ? owned_.Get() : shared_; }
+
+private:
+    ScopedIcon owned_;
+    HICON shared_ = nullptr;
+};
+
 // The program's icon at this size in pixels, or the system's application icon.
-ScopedIcon LoadProgramIcon(HINSTANCE instance, int size);
+LoadedIcon LoadProgramIcon(HINSTANCE instance, int size);
 
 // Colours a static control's text in the highlight colour on the dialog face: the answer to
 // WM_CTLCOLORSTATIC for frame captions and the web address.

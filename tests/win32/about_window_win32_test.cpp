@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "platform/win32_util.h"
 #include "win32_test_support.h"
 
 namespace tolvane::about {
@@ -62,7 +61,7 @@ TEST_F(AboutWindowTest, OneUnownedWindowFilledAfreshClosedByEscEnterOrFrameWithA
     EXPECT_TRUE(owner != nullptr && !IsWindowVisible(owner));
     RECT client{};
     GetClientRect(window, &client);
-    EXPECT_EQ(client.right, win32::TwipsToPixels(5730, win32::WindowDpi(window)));
+    EXPECT_EQ(client.right, 382) << "5730 twips at 96 DPI";
 
     HWND address = Control(kLabel1);
     HDC dc = CreateCompatibleDC(nullptr);

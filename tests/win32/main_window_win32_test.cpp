@@ -45,6 +45,11 @@ protected:
         return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
     }
     void Click(WidgetId id) { SendMessageW(Control(id), BM_CLICK, 0, 0); }
+    std::string Panel(int panel) const {
+        wchar_t text[128] = {};
+        SendMessageW(Control(W::StatusBar1), SB_GETTEXTW, panel, reinterpret_cast<LPARAM>(text));
+        return win32::Narrow(text);
+    }
 
     MainWindowCommands commands;
     int closed = 0;
@@ -58,6 +63,9 @@ const std::pair<WidgetId, RECT> kDesignAt96[] = {
     {W::LimitRescans, {248, 128, 105, 49}},  {W::RescanNumber, {312, 136, 41, 21}},
     {W::ErrorDescText, {384, 32, 313, 137}}, {W::Command1, {480, 312, 121, 41}},
 };
+
+// The 8.25-point dialog font's height in pixels at each DPI.
+constexpr std::pair<UINT, LONG> kFontHeights[] = {{96, -11}, {120, -14}, {144, -17}, {192, -22}};
 
 // The box around the ink of the caption drawn into the text rectangle on a canvas of this size,
 // counting only ink inside `within`; empty when there is none.
@@ -92,8 +100,9 @@ void ExpectCaptionsFit(const MainWindow& view) {
     const int dpi = static_cast<int>(view.Dpi());
     HDC dc = CreateCompatibleDC(nullptr);
     for (const WidgetSpec& row : Form1Widgets()) {
-        if (row.Caption.empty() || row.Kind == WidgetKind::Frame) {
-            continue;
+        if (row.Kind != WidgetKind::OptionButton && row.Kind != WidgetKind::CheckBox &&
+            row.Kind != WidgetKind::PushButton) {
+            continue; // a caption the control does not draw as a button does
         }
         SCOPED_TRACE(std::string(row.Name) + " at " + std::to_string(dpi) + " DPI");
         HWND control = view.Widget(row.Id);
@@ -139,7 +148,7 @@ TEST_F(MainWindowTest, LayoutAndFontsAtEveryDpi) {
               3);
     EXPECT_NEAR(edges[1], 475, 1);
 
-    for (UINT dpi : {96u, 120u, 144u, 192u}) {
+    for (const auto& [dpi, fontHeight] : kFontHeights) {
         RECT frame{};
         GetWindowRect(view->Handle(), &frame);
         RECT suggested{frame.left, frame.top,
@@ -161,16 +170,38 @@ TEST_F(MainWindowTest, LayoutAndFontsAtEveryDpi) {
             GetObjectW(reinterpret_cast<HFONT>(SendMessageW(Control(id), WM_GETFONT, 0, 0)),
                        sizeof(font), &font);
             EXPECT_EQ(win32::Narrow(font.lfFaceName), "MS Sans Serif");
-            EXPECT_EQ(font.lfHeight, -MulDiv(825, static_cast<int>(dpi), 7200));
+            EXPECT_EQ(font.lfHeight, fontHeight);
             EXPECT_EQ(font.lfWeight, id == W::Command1 ? FW_BOLD : FW_NORMAL);
         }
         ExpectCaptionsFit(*view);
     }
 }
 
+// The label a screen reader names a control by: the first static text before it in the Z order,
+// looking no further back than a control that starts a group and takes a tab stop.
+HWND SpokenLabel(HWND control) {
+    HWND at = control;
+    while ((at = GetWindow(at, GW_HWNDPREV)) != nullptr &&
+           (GetWindowLongW(at, GWL_STYLE) & (WS_GROUP | WS_TABSTOP)) != (WS_GROUP | WS_TABSTOP)) {
+        wchar_t name[8] = {};
+        if (GetClassNameW(at, name, 8) > 0 && lstrcmpiW(name, WC_STATICW) == 0) {
+            return at;
+        }
+    }
+    return nullptr;
+}
+const std::pair<WidgetId, std::string_view> kSpokenNames[] = {
+    {W::Drive1, kDrive1Label}, {W::Drive2, kDrive2Label}, {W::Drive3, kDrive3Label},
+    {W::Drive4, kDrive4Label}, {W::Drive5, kDrive5Label}, {W::RescanNumber, kRescanNumberLabel}};
+
 // Tab stops in the design's order, on the chosen option of each frame and on enabled lists;
 // arrows choose within a frame, skipping greyed options and wrapping; Enter starts a run.
 TEST_F(MainWindowTest, KeyboardFollowsTheDesignsOrderAndChoosesWithArrows) {
+    for (const auto& [list, name] : kSpokenNames) {
+        EXPECT_EQ(TextOf(SpokenLabel(Control(list))), name);
+        const LONG style = GetWindowLongW(SpokenLabel(Control(list)), GWL_STYLE);
+        EXPECT_EQ(style & (WS_VISIBLE | WS_GROUP | WS_TABSTOP), 0);
+    }
     EXPECT_EQ(GetFocus(), Control(W::Command1)) << "Enter or Space starts a run at once";
     PressKey(VK_TAB);
     EXPECT_EQ(GetFocus(), Control(W::ErrorDescText));
@@ -229,6 +260,19 @@ TEST_F(MainWindowTest, WritesOfTheProgramShowInTheControlsAndTheLogBox) {
     drives.Set('E', kFixedDisk, "NEW"); // device news refills the lists, whatever it carries
     SendMessageW(view->Handle(), WM_DEVICECHANGE, 0x8000, 0);
     EXPECT_EQ(SendMessageW(Control(W::Drive2), CB_GETCOUNT, 0, 0), 3);
+    // The /B option, greyed on this system, shows its hint (tool tips come with the first Show).
+    HWND tips = nullptr;
+    while ((tips = FindWindowExW(nullptr, tips, TOOLTIPS_CLASSW, nullptr)) != nullptr &&
+           GetWindow(tips, GW_OWNER) != view->Handle()) {
+    }
+    const RECT option = PlaceOf(view->Handle(), Control(W::ScanReEval));
+    wchar_t hint[256] = {};
+    TTHITTESTINFOW hit{
+        view->Handle(), {(option.left + option.right) / 2, (option.top + option.bottom) / 2}, {}};
+    hit.ti.cbSize = sizeof(hit.ti);
+    hit.ti.lpszText = hint;
+    ASSERT_TRUE(SendMessageW(tips, TTM_HITTESTW, 0, reinterpret_cast<LPARAM>(&hit)));
+    EXPECT_NE(win32::Narrow(hint).find("(Vista only)"), std::string::npos);
     model.EnableScanReEval(true);
     EXPECT_TRUE(IsWindowEnabled(Control(W::ScanReEval)));
     SetFocus(Control(W::Drive4)); // a disabled control hands the focus on instead of losing it
@@ -263,13 +307,16 @@ TEST_F(MainWindowTest, CloseWaitsForThePassInProgressAndIdleCloseIsImmediate) {
     HWND window = view->Handle();
     processes.Scripts = {{0, 5}};
     int polls = 0;
-    bool aliveAfterClose = false;
+    bool aliveAfterClose = true;
     processes.DuringWait = [&] {
         if (++polls == 1) {
+            EXPECT_EQ(Panel(0), "Command:  chkdsk Q: /X");
+            EXPECT_EQ(Panel(1), "In Progress:  Yes");
+            EXPECT_EQ(Panel(2), "Autochk:  Not Enabled");
             PostMessageW(window, WM_CLOSE, 0, 0);
         }
         Pump();
-        aliveAfterClose = polls == 1 || TextOf(window).find("closing") != std::string::npos;
+        aliveAfterClose &= polls == 1 || TextOf(window).find("closing") != std::string::npos;
     };
     Click(W::Command1);
     EXPECT_GT(polls, 2);
@@ -283,6 +330,35 @@ TEST_F(MainWindowTest, CloseWaitsForThePassInProgressAndIdleCloseIsImmediate) {
     SendMessageW(second.Handle(), WM_CLOSE, 0, 0);
     EXPECT_EQ(second.Handle(), nullptr);
     EXPECT_EQ(closed, 2);
+}
+
+// Throws from its handlers on WM_APP, for the window and for a subclassed button.
+struct ThrowingWindow : win32::WindowBase {
+    ThrowingWindow() {
+        const WNDCLASSW windowClass{0,       WindowProc, 0,       0,       nullptr,
+                                    nullptr, nullptr,    nullptr, nullptr, L"TolvaneThrowing"};
+        RegisterClassW(&windowClass);
+        CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
+                        nullptr, nullptr, static_cast<WindowBase*>(this));
+        Subclass(button = CreateWindowExW(0, WC_BUTTONW, L"", WS_CHILD, 0, 0, 0, 0, Handle(),
+                                          nullptr, nullptr, nullptr));
+    }
+    ~ThrowingWindow() override { DestroyWindow(Handle()); }
+    LRESULT HandleMessage(UINT msg, WPARAM w, LPARAM l) override {
+        return msg == WM_APP ? throw msg : DefWindowProcW(Handle(), msg, w, l);
+    }
+    LRESULT HandleControlMessage(HWND control, UINT msg, WPARAM w, LPARAM l) override {
+        return msg == WM_APP ? throw msg : CallControlProc(control, msg, w, l);
+    }
+    HWND button = nullptr;
+};
+
+TEST(WindowBaseTest, AnExceptionEndsItsMessageOnlyInAWindowAndInASubclassedControl) {
+    ThrowingWindow window;
+    EXPECT_EQ(SendMessageW(window.Handle(), WM_APP, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(window.button, WM_APP, 0, 0), 0);
+    EXPECT_TRUE(SetWindowTextW(window.button, L"goes on")); // through the subclass still
+    EXPECT_TRUE(IsWindow(window.Handle()));
 }
 
 } // namespace
