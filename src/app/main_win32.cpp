@@ -13,6 +13,7 @@
 #include "about/shell_opener_win32.h"
 #include "app/main_window.h"
 #include "app/startup_checks.h"
+#include "log/report_files_win32.h"
 #include "log/save_dialog_win32.h"
 #include "log/text_file_writer_win32.h"
 #include "platform/message_loop_win32.h"
@@ -64,9 +65,20 @@ struct Backends {
     tolvane::Win32VersionQuery version;
     tolvane::TimeLimitedSkuQuery sku{std::make_shared<tolvane::WmiSkuQuery>(), kEditionWaitMs};
     tolvane::Win32ShellOpener shell;
-    tolvane::Services services{messages,   clock,   environment, beeper,
-                               processes,  writer,  files,       drives,
-                               saveDialog, version, sku,         tolvane::win32::ProgramFolder()};
+    tolvane::Win32ReportFiles reports;
+    tolvane::Services services{messages,
+                               clock,
+                               environment,
+                               beeper,
+                               processes,
+                               writer,
+                               files,
+                               drives,
+                               saveDialog,
+                               version,
+                               sku,
+                               reports,
+                               tolvane::win32::ProgramFolder()};
 };
 
 int RunMessageLoop() {

@@ -198,12 +198,8 @@ DWORD AppendToFile(const std::wstring& target, std::string_view bytes,
     return error;
 }
 
-DWORD SaveBytes(const std::string& filePath, const std::string& text, bool overwrite,
-                std::optional<std::uint64_t> stopAfter) {
-    std::string bytes;
-    if (const DWORD error = AnsiFileBytes(text, bytes); error != ERROR_SUCCESS) {
-        return error;
-    }
+DWORD WriteBytesTo(const std::string& filePath, std::string_view bytes, bool overwrite,
+                   std::optional<std::uint64_t> stopAfter) {
     const std::wstring target = win32::ExtendedFullPath(filePath);
     if (target.empty()) {
         return ERROR_INVALID_NAME;
@@ -215,7 +211,27 @@ DWORD SaveBytes(const std::string& filePath, const std::string& text, bool overw
                      : AppendToFile(target, bytes, stopAfter);
 }
 
+DWORD SaveBytes(const std::string& filePath, const std::string& text, bool overwrite,
+                std::optional<std::uint64_t> stopAfter) {
+    std::string bytes;
+    if (const DWORD error = AnsiFileBytes(text, bytes); error != ERROR_SUCCESS) {
+        return error;
+    }
+    return WriteBytesTo(filePath, bytes, overwrite, stopAfter);
+}
+
 } // namespace
+
+bool WriteFileBytes(const std::string& filePath, std::string_view bytes, bool overwrite,
+                    std::string& reason) {
+    try {
+        const DWORD error = WriteBytesTo(filePath, bytes, overwrite, std::nullopt);
+        reason = error != ERROR_SUCCESS ? win32::ErrorText(error) : std::string();
+        return error == ERROR_SUCCESS;
+    } catch (...) {
+        return false;
+    }
+}
 
 bool Win32TextFileWriter::SaveTextToFile(const std::string& filePath, const std::string& text,
                                          bool overwrite, std::string* reason) {

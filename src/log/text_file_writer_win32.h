@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "log/text_file_writer.h"
 
@@ -33,5 +35,10 @@ public:
 private:
     std::optional<InjectedWriteFailure> failure_;
 };
+
+// Writes bytes as they are, replacing the file as SaveTextToFile does (overwrite true) or adding
+// them at its end; false and the system's reason on any failure, never an exception.
+bool WriteFileBytes(const std::string& filePath, std::string_view bytes, bool overwrite,
+                    std::string& reason);
 
 } // namespace tolvane

@@ -55,6 +55,13 @@ public:
     virtual bool FileExists(const std::string& path) = 0;
 };
 
+// What the console of a pass showed when the pass ended, or why that could not be kept.
+struct ConsoleText {
+    bool Kept = false;
+    std::string Text;    // when Kept: the report's lines in UTF-8, each ended by CR LF
+    std::string Missing; // when not Kept: why, in a sentence
+};
+
 // A process opened for watching.
 class WatchedProcess {
 public:
@@ -65,6 +72,9 @@ public:
     virtual std::uint32_t ExitStatus() = 0;
     // When the process ended, once HasEnded() is true; nothing when the system cannot tell.
     virtual std::optional<SystemTime> ExitTime() = 0;
+    // What its console showed, once HasEnded() is true; only a process started by
+    // ProcessHost::StartKeepingConsole can have kept it.
+    virtual ConsoleText Console() = 0;
 };
 
 // A process that was started and is not yet opened for watching.
@@ -82,6 +92,14 @@ public:
     // Starts the command line; on failure returns null and the system's description of why.
     virtual std::unique_ptr<StartedProcess> Start(const std::string& commandLine,
                                                   std::int32_t windowStyle, std::string& error) = 0;
+    // As Start, in a console window of its own whose text is read back when the command ends
+    // (WatchedProcess::Console). The exit status is then the command's own only when its end was
+    // seen; a command whose end was not seen (its console closed by the user) ends with
+    // kConsoleClosedStatus. Where the console cannot be kept, the command starts as Start does
+    // and Console says why.
+    virtual std::unique_ptr<StartedProcess> StartKeepingConsole(const std::string& commandLine,
+                                                                std::int32_t windowStyle,
+                                                                std::string& error) = 0;
     // Starts the command line without waiting for it or keeping it; false and the system's
     // description when it cannot be started.
     virtual bool StartDetached(const std::string& commandLine, std::int32_t windowStyle,
@@ -92,6 +110,24 @@ public:
     virtual void Pause(std::uint32_t milliseconds) = 0;
     // A millisecond tick count that wraps at 2^32.
     virtual std::uint32_t TickMs() = 0;
+};
+
+// The status of a process ended with its console, as Windows gives it: a command whose own end
+// was not seen reads as this, never as any code the command could have given.
+inline constexpr std::uint32_t kConsoleClosedStatus = 0xC000013A;
+
+// The reports of the passes: every one kept in a store of the program's (on disk, not in
+// memory), and written beside log files in UTF-8 with a byte-order mark and CR LF lines. Each
+// call answers false and the system's reason when it fails, and never throws.
+class ReportFiles {
+public:
+    virtual ~ReportFiles() = default;
+    // Adds one pass's report at the end of the store.
+    virtual bool Keep(std::string_view report, std::string& reason) = 0;
+    // Replaces the file at path with every report kept so far.
+    virtual bool WriteAll(const std::string& path, std::string& reason) = 0;
+    // Adds one report at the end of the file at path, making it when it does not exist.
+    virtual bool Append(const std::string& path, std::string_view report, std::string& reason) = 0;
 };
 
 class TextFileWriter;
@@ -114,6 +150,7 @@ struct Services {
     SaveDialogService& Dialog;
     VersionQuery& Version;
     SkuQuery& Sku;
+    ReportFiles& Reports;
     std::string ProgramFolder;
 };
 

@@ -32,6 +32,7 @@ public:
         const SystemTime moment = (SystemTime{exit.dwHighDateTime} << 32) | exit.dwLowDateTime;
         return moment != 0 ? std::optional(moment) : std::nullopt;
     }
+    ConsoleText Console() override { return {false, {}, "The console was not kept."}; }
 
 private:
     ScopedHandle handle_;
@@ -91,6 +92,12 @@ std::unique_ptr<StartedProcess> Win32ProcessHost::Start(const std::string& comma
         return nullptr;
     }
     return std::make_unique<Win32StartedProcess>(std::move(process));
+}
+
+std::unique_ptr<StartedProcess>
+Win32ProcessHost::StartKeepingConsole(const std::string& commandLine, std::int32_t windowStyle,
+                                      std::string& error) {
+    return Start(commandLine, windowStyle, error);
 }
 
 bool Win32ProcessHost::StartDetached(const std::string& commandLine, std::int32_t windowStyle,

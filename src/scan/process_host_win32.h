@@ -10,6 +10,9 @@ class Win32ProcessHost : public ProcessHost {
 public:
     std::unique_ptr<StartedProcess> Start(const std::string& commandLine, std::int32_t windowStyle,
                                           std::string& error) override;
+    std::unique_ptr<StartedProcess> StartKeepingConsole(const std::string& commandLine,
+                                                        std::int32_t windowStyle,
+                                                        std::string& error) override;
     bool StartDetached(const std::string& commandLine, std::int32_t windowStyle,
                        std::string& error) override;
     void PumpEvents() override;

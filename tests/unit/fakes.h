@@ -133,6 +133,7 @@ public:
         bool StartFails = false; // the start itself fails
         bool OpenFails = false;  // started, but cannot be opened
         std::optional<SystemTime> EndTime = std::nullopt; // what the system says of its end
+        ConsoleText Console = {};                         // what its console showed
     };
     std::deque<Script> Scripts;       // one per Start; a default script when empty
     std::vector<std::string> Started; // command lines that started, in order
@@ -158,6 +159,14 @@ public:
         Started.push_back(commandLine);
         WindowStyles.push_back(windowStyle);
         return std::make_unique<Process>(script);
+    }
+    std::vector<std::string> KeptConsoles; // the command lines started keeping their console
+    std::unique_ptr<StartedProcess> StartKeepingConsole(const std::string& commandLine,
+                                                        std::int32_t windowStyle,
+                                                        std::string& error) override {
+        auto started = Start(commandLine, windowStyle, error);
+        KeptConsoles.push_back(commandLine);
+        return started;
     }
     bool StartDetached(const std::string& commandLine, std::int32_t windowStyle,
                        std::string& error) override {
@@ -196,6 +205,7 @@ private:
         bool HasEnded() override { return Run.PollsUntilEnd-- <= 0; }
         std::uint32_t ExitStatus() override { return Run.ExitStatus; }
         std::optional<SystemTime> ExitTime() override { return Run.EndTime; }
+        ConsoleText Console() override { return Run.Console; }
         Script Run;
     };
 };
@@ -268,6 +278,36 @@ private:
     }
 };
 
+// Reports kept in order; each file's text as written, from the first write on.
+class FakeReportFiles : public ReportFiles {
+public:
+    std::vector<std::string> Kept;
+    std::map<std::string, std::string> Files;
+    bool Fails = false;
+    bool Keep(std::string_view report, std::string& reason) override {
+        Kept.emplace_back(report);
+        return Succeeds(reason);
+    }
+    bool WriteAll(const std::string& path, std::string& reason) override {
+        std::string all;
+        for (const std::string& report : Kept) {
+            all += report;
+        }
+        Files[path] = Fails ? Files[path] : all;
+        return Succeeds(reason);
+    }
+    bool Append(const std::string& path, std::string_view report, std::string& reason) override {
+        Files[path] += Fails ? std::string_view() : report;
+        return Succeeds(reason);
+    }
+
+private:
+    bool Succeeds(std::string& reason) const {
+        reason = Fails ? "The disk is full." : "";
+        return !Fails;
+    }
+};
+
 class FakeVersionQuery : public VersionQuery {
 public:
     OsVersionNumbers Numbers;
@@ -313,8 +353,9 @@ struct FakeServices {
     FakeSaveDialog dialog;
     FakeVersionQuery version;
     FakeSkuQuery sku;
-    Services services{messages, clock,  environment, beeper,  processes, writer,
-                      files,    drives, dialog,      version, sku,       "C:\\Tools"};
+    FakeReportFiles reports;
+    Services services{messages, clock,  environment, beeper, processes, writer,     files,
+                      drives,   dialog, version,     sku,    reports,   "C:\\Tools"};
 };
 
 class ModelFixture : public ::testing::Test, protected FakeServices {

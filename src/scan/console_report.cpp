@@ -1,0 +1,147 @@
+#include "scan/console_report.h"
+
+#include <charconv>
+
+#include "platform/text.h"
+
+namespace tolvane {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kRecordMark = "Tolvane: the command has ended\r\nExit Code: ";
+constexpr std::string_view kReportSuffix = ".reports.txt";
+constexpr std::string_view kLogSuffix = ".txt";
+constexpr std::string_view kHeaderLead = "Drive [";
+constexpr std::string_view kHeaderCommand = "]  Command:  ";
+constexpr std::string_view kHeaderStarted = "  Started:  ";
+constexpr std::string_view kHeaderCompleted = "  /  Completed:  ";
+constexpr std::string_view kHeaderExitCode = "  Errorlevel:  ";
+
+void AppendUtf8(std::string& text, char32_t code) {
+    if (code < 0x80) {
+        text += static_cast<char>(code);
+    } else if (code < 0x800) {
+        text += static_cast<char>(0xC0 | (code >> 6));
+        text += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        text += static_cast<char>(0xE0 | (code >> 12));
+        text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        text += static_cast<char>(0xF0 | (code >> 18));
+        text += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+bool IsHighSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// One row as the line it shows, in UTF-8, without its right-hand blanks; a lone half of a
+// surrogate pair shows as the replacement character.
+std::string RowText(const ConsoleRow& row) {
+    std::u16string units;
+    for (const ConsoleCell& cell : row) {
+        if (!cell.SecondHalf) {
+            units += cell.Unit == u'\0' ? u' ' : cell.Unit;
+        }
+    }
+    const auto last = units.find_last_not_of(u' ');
+    units.resize(last == std::u16string::npos ? 0 : last + 1);
+    std::string text;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const char16_t unit = units[i];
+        if (IsHighSurrogate(unit) && i + 1 < units.size() && IsLowSurrogate(units[i + 1])) {
+            AppendUtf8(text, 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (units[++i] - 0xDC00));
+        } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
+            AppendUtf8(text, 0xFFFD);
+        } else {
+            AppendUtf8(text, unit);
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+std::string ConsoleReportText(const std::vector<ConsoleRow>& rows, bool earlierLinesLost) {
+    std::vector<std::string> lines;
+    lines.reserve(rows.size());
+    for (const ConsoleRow& row : rows) {
+        lines.push_back(RowText(row));
+    }
+    while (!lines.empty() && lines.back().empty()) {
+        lines.pop_back();
+    }
+    std::string text;
+    if (earlierLinesLost) {
+        text += kEarlierLinesLost;
+        text += kLineEnd;
+    }
+    for (const std::string& line : lines) {
+        text += line;
+        text += kLineEnd;
+    }
+    return text;
+}
+
+std::string CompletionRecord(const Completion& completion) {
+    std::string record(kRecordMark);
+    record += std::to_string(completion.ExitCode);
+    record += kLineEnd;
+    record += completion.ReportText;
+    return record;
+}
+
+std::optional<Completion> ParseCompletionRecord(std::string_view bytes) {
+    if (bytes.substr(0, kRecordMark.size()) != kRecordMark) {
+        return std::nullopt;
+    }
+    bytes.remove_prefix(kRecordMark.size());
+    const auto lineEnd = bytes.find(kLineEnd);
+    if (lineEnd == std::string_view::npos) {
+        return std::nullopt;
+    }
+    Completion completion;
+    const char* first = bytes.data();
+    const char* last = first + lineEnd;
+    const auto [end, error] = std::from_chars(first, last, completion.ExitCode);
+    if (error != std::errc() || end != last || lineEnd == 0) {
+        return std::nullopt;
+    }
+    completion.ReportText = bytes.substr(lineEnd + kLineEnd.size());
+    return completion;
+}
+
+std::string ReportFilePath(std::string_view logFilePath) {
+    std::string_view stem = logFilePath;
+    if (stem.size() >= kLogSuffix.size() &&
+        EqualsIgnoringAsciiCase(stem.substr(stem.size() - kLogSuffix.size()), kLogSuffix)) {
+        stem.remove_suffix(kLogSuffix.size());
+    }
+    return std::string(stem) + std::string(kReportSuffix);
+}
+
+std::string ReportHeader(std::string_view drive, std::string_view commandLine,
+                         std::string_view started, std::string_view completed,
+                         std::string_view exitCodeText) {
+    std::string header(kHeaderLead);
+    header += AsciiUpper(drive);
+    header += kHeaderCommand;
+    header += commandLine;
+    header += kHeaderStarted;
+    header += started;
+    header += kHeaderCompleted;
+    header += completed;
+    header += kHeaderExitCode;
+    header += exitCodeText;
+    header += kLineEnd;
+    return header;
+}
+
+} // namespace tolvane
