@@ -4,6 +4,7 @@
 
 #include <exception>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -19,6 +20,7 @@
 #include "platform/message_loop_win32.h"
 #include "platform/system_services_win32.h"
 #include "platform/win32_util.h"
+#include "scan/console_host_win32.h"
 #include "scan/process_host_win32.h"
 #include "sysinfo/drive_query_win32.h"
 #include "sysinfo/os_query_win32.h"
@@ -39,8 +41,6 @@ constexpr const char* kNoMainWindow = "the system did not create the main window
 constexpr DWORD kEditionWaitMs = 5000;
 
 void PrepareProcess() {
-    // First of all: this runs elevated, maybe from a downloads folder holding planted DLLs.
-    tolvane::win32::RestrictDllSearchToSystemFolder();
     // An empty card reader or optical drive asked about (the drive lists, the fixed-disk test of
     // a run) must not stop the program with a "no disk" box.
     SetErrorMode(SEM_FAILCRITICALERRORS);
@@ -142,7 +142,15 @@ void ShowFailure(std::string_view error) noexcept {
 } // namespace
 
 // No exception ends the program unseen, whether it comes from the start or the message loop.
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+// The console host of a pass is this program too: its private switch is heard before anything
+// else of the program is made.
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int showCommand) {
+    // First of all: this runs elevated, maybe from a downloads folder holding planted DLLs.
+    tolvane::win32::RestrictDllSearchToSystemFolder();
+    if (const std::optional<int> hosted =
+            tolvane::RunConsoleHostIfAsked(arguments != nullptr ? arguments : L"")) {
+        return *hosted;
+    }
     try {
         return RunProgram(instance, showCommand);
     } catch (const std::exception& error) {

@@ -4,22 +4,84 @@
 
 #include <mmsystem.h>
 
+#include <memory>
 #include <vector>
 
-#include "platform/command_resolution.h"
 #include "platform/message_loop_win32.h"
 #include "platform/win32_util.h"
+#include "scan/console_host_win32.h"
+#include "scan/console_report.h"
 
 namespace tolvane {
 namespace {
 
 using win32::ScopedHandle;
 
+constexpr std::string_view kConsoleNotKept = "The console was not kept.";
+constexpr std::string_view kHostNotStarted = "No report: the helper could not be started (";
+constexpr std::string_view kConsoleClosed =
+    "No report: the console window was closed before the check ended.";
+constexpr std::string_view kReasonEnd = ").";
+constexpr DWORD kHostFlags = DETACHED_PROCESS | CREATE_DEFAULT_ERROR_MODE;
+// How long a start waits for the host to say that the command runs; past it the pass is
+// watched as started, which the host's record or its end settles.
+constexpr DWORD kHostStartWaitMs = 10'000;
+
+// The file a pass's console host writes its record to: reserved under a unique name in the
+// temporary folder, removed when the pass is done with it.
+class RecordFile {
+public:
+    static std::shared_ptr<RecordFile> Reserve(std::string& reason) {
+        wchar_t folder[MAX_PATH + 1];
+        wchar_t name[MAX_PATH + 1];
+        if (GetTempPathW(MAX_PATH + 1, folder) == 0 ||
+            GetTempFileNameW(folder, L"tvc", 0, name) == 0) {
+            reason = win32::ErrorText(GetLastError());
+            return nullptr;
+        }
+        return std::make_shared<RecordFile>(name);
+    }
+    explicit RecordFile(std::wstring path) : path_(std::move(path)) {}
+    RecordFile(const RecordFile&) = delete;
+    RecordFile& operator=(const RecordFile&) = delete;
+    ~RecordFile() { DeleteFileW(path_.c_str()); }
+    const std::wstring& Path() const { return path_; }
+    // The record as the host left it; nothing when there is none, or it is not whole.
+    std::optional<Completion> Read() const {
+        ScopedHandle file(CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        std::string bytes;
+        char chunk[65536];
+        DWORD got = 0;
+        while (file && ReadFile(file.Get(), chunk, sizeof(chunk), &got, nullptr) && got > 0) {
+            bytes.append(chunk, got);
+        }
+        return ParseCompletionRecord(bytes);
+    }
+
+private:
+    std::wstring path_;
+};
+
+// How a pass's console is kept: by the host through its record, or not at all, and why.
+struct Keeping {
+    std::shared_ptr<const RecordFile> Record;
+    std::string Missing{kConsoleNotKept};
+};
+
 class Win32WatchedProcess : public WatchedProcess {
 public:
-    explicit Win32WatchedProcess(ScopedHandle handle) : handle_(std::move(handle)) {}
+    Win32WatchedProcess(ScopedHandle handle, Keeping keeping)
+        : handle_(std::move(handle)), keeping_(std::move(keeping)) {}
     bool HasEnded() override { return WaitForSingleObject(handle_.Get(), 0) == WAIT_OBJECT_0; }
+    // Under a host, the command's own code, and only when its end was seen: a host ended with
+    // its console (on Windows with STATUS_CONTROL_C_EXIT, under Wine with 0) left no record.
     std::uint32_t ExitStatus() override {
+        if (keeping_.Record) {
+            const std::optional<Completion>& completion = Record();
+            return completion ? static_cast<std::uint32_t>(completion->ExitCode)
+                              : kConsoleClosedStatus;
+        }
         DWORD status = 0;
         GetExitCodeProcess(handle_.Get(), &status);
         return status;
@@ -32,15 +94,35 @@ public:
         const SystemTime moment = (SystemTime{exit.dwHighDateTime} << 32) | exit.dwLowDateTime;
         return moment != 0 ? std::optional(moment) : std::nullopt;
     }
-    ConsoleText Console() override { return {false, {}, "The console was not kept."}; }
+    ConsoleText Console() override {
+        if (!keeping_.Record) {
+            return {false, {}, keeping_.Missing};
+        }
+        const std::optional<Completion>& completion = Record();
+        return completion ? ConsoleText{true, completion->ReportText, {}}
+                          : ConsoleText{false, {}, std::string(kConsoleClosed)};
+    }
 
 private:
+    // Read once, after the host has ended: it writes the record before it ends.
+    const std::optional<Completion>& Record() {
+        if (!recordRead_ && HasEnded()) {
+            completion_ = keeping_.Record->Read();
+            recordRead_ = true;
+        }
+        return completion_;
+    }
+
     ScopedHandle handle_;
+    Keeping keeping_;
+    bool recordRead_ = false;
+    std::optional<Completion> completion_;
 };
 
 class Win32StartedProcess : public StartedProcess {
 public:
-    explicit Win32StartedProcess(ScopedHandle creation) : creation_(std::move(creation)) {}
+    Win32StartedProcess(ScopedHandle creation, Keeping keeping)
+        : creation_(std::move(creation)), keeping_(std::move(keeping)) {}
     std::unique_ptr<WatchedProcess> Open() override {
         // Opened from the creation handle rather than by id: an id may already name nothing
         // (Wine drops a process that has ended from its id table) or, later, another process.
@@ -50,39 +132,51 @@ public:
             return nullptr;
         }
         ScopedHandle handle(opened);
-        return std::make_unique<Win32WatchedProcess>(std::move(handle));
+        return std::make_unique<Win32WatchedProcess>(std::move(handle), keeping_);
     }
 
 private:
     ScopedHandle creation_;
+    Keeping keeping_;
 };
 
 bool CreateChild(const std::string& commandLine, std::int32_t windowStyle, ScopedHandle& process,
                  std::string& error) {
-    const ResolvedCommand resolved = ResolveCommand(commandLine, win32::SystemFolder());
-    const std::wstring application = win32::Widen(resolved.ApplicationPath);
-    std::wstring arguments = win32::Widen(resolved.CommandLine);
-    std::vector<wchar_t> writable(arguments.begin(), arguments.end());
-    writable.push_back(L'\0');
+    const DWORD failure =
+        StartChildProcess(ResolveCommand(commandLine, win32::SystemFolder()), windowStyle,
+                          CREATE_NEW_CONSOLE | CREATE_DEFAULT_ERROR_MODE, process);
+    if (failure != 0) {
+        error = win32::ErrorText(failure);
+    }
+    return failure == 0;
+}
 
+std::wstring OwnProgramPath() {
+    return win32::ReadGrowing(
+        [](DWORD size, wchar_t* buffer) { return GetModuleFileNameW(nullptr, buffer, size); });
+}
+
+} // namespace
+
+DWORD StartChildProcess(const ResolvedCommand& command, std::int32_t windowStyle,
+                        DWORD creationFlags, ScopedHandle& process) {
+    const std::wstring application = win32::Widen(command.ApplicationPath);
+    std::wstring writable = win32::Widen(command.CommandLine);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(windowStyle);
     PROCESS_INFORMATION info{};
-    // The program itself fails critical errors quietly; its children keep the system's default.
     if (!CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr, FALSE,
-                        CREATE_NEW_CONSOLE | CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr, &startup,
-                        &info)) {
-        error = win32::ErrorText(GetLastError());
-        return false;
+                        creationFlags, nullptr, nullptr, &startup, &info)) {
+        return GetLastError();
     }
     CloseHandle(info.hThread);
     process.Reset(info.hProcess);
-    return true;
+    return 0;
 }
 
-} // namespace
+Win32ProcessHost::Win32ProcessHost() : consoleHostPath_(OwnProgramPath()) {}
 
 std::unique_ptr<StartedProcess> Win32ProcessHost::Start(const std::string& commandLine,
                                                         std::int32_t windowStyle,
@@ -91,13 +185,45 @@ std::unique_ptr<StartedProcess> Win32ProcessHost::Start(const std::string& comma
     if (!CreateChild(commandLine, windowStyle, process, error)) {
         return nullptr;
     }
-    return std::make_unique<Win32StartedProcess>(std::move(process));
+    return std::make_unique<Win32StartedProcess>(std::move(process), Keeping{});
 }
 
+// The host runs the command; a command that cannot start is told as Start tells it, so the
+// run's retry and messages stay as they are. Without a host the pass runs as Start runs it.
 std::unique_ptr<StartedProcess>
 Win32ProcessHost::StartKeepingConsole(const std::string& commandLine, std::int32_t windowStyle,
                                       std::string& error) {
-    return Start(commandLine, windowStyle, error);
+    std::string reason;
+    std::shared_ptr<RecordFile> record = RecordFile::Reserve(reason);
+    if (record) {
+        ScopedHandle started(CreateEventW(nullptr, TRUE, FALSE,
+                                          ConsoleHostStartedEventName(record->Path()).c_str()));
+        ScopedHandle host;
+        const DWORD failure =
+            started ? StartChildProcess({win32::Narrow(consoleHostPath_),
+                                         win32::Narrow(ConsoleHostCommandLine(
+                                             consoleHostPath_, record->Path(), commandLine))},
+                                        windowStyle, kHostFlags, host)
+                    : GetLastError();
+        if (failure == 0) {
+            const HANDLE either[] = {started.Get(), host.Get()};
+            if (WaitForMultipleObjects(2, either, FALSE, kHostStartWaitMs) == WAIT_OBJECT_0 + 1) {
+                DWORD code = 0;
+                GetExitCodeProcess(host.Get(), &code);
+                error = win32::ErrorText(code);
+                return nullptr;
+            }
+            return std::make_unique<Win32StartedProcess>(std::move(host), Keeping{record});
+        }
+        reason = win32::ErrorText(failure);
+    }
+    ScopedHandle process;
+    if (!CreateChild(commandLine, windowStyle, process, error)) {
+        return nullptr;
+    }
+    Keeping keeping;
+    keeping.Missing = std::string(kHostNotStarted) + reason + std::string(kReasonEnd);
+    return std::make_unique<Win32StartedProcess>(std::move(process), std::move(keeping));
 }
 
 bool Win32ProcessHost::StartDetached(const std::string& commandLine, std::int32_t windowStyle,

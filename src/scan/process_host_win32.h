@@ -1,13 +1,24 @@
 #pragma once
 
+#include <windows.h>
+
+#include <string>
+
+#include "platform/command_resolution.h"
+#include "platform/scoped_win32.h"
 #include "scan/process_launcher.h"
 
 namespace tolvane {
 
 // Starts processes by CreateProcess, each in a console window of its own, and keeps the
-// calling thread's windows live while it waits.
+// calling thread's windows live while it waits. A pass that keeps its console runs under the
+// console host, which is this program itself unless another copy of it is named.
 class Win32ProcessHost : public ProcessHost {
 public:
+    Win32ProcessHost();
+    explicit Win32ProcessHost(std::wstring consoleHostPath)
+        : consoleHostPath_(std::move(consoleHostPath)) {}
+
     std::unique_ptr<StartedProcess> Start(const std::string& commandLine, std::int32_t windowStyle,
                                           std::string& error) override;
     std::unique_ptr<StartedProcess> StartKeepingConsole(const std::string& commandLine,
@@ -20,9 +31,16 @@ public:
     std::uint32_t TickMs() override;
 
 private:
+    std::wstring consoleHostPath_;
     // A WM_QUIT met while waiting is handed back to the main loop once the wait is over.
     bool quitPending_ = false;
     int quitCode_ = 0;
 };
+
+// Starts a resolved command as the program starts every child: shown as asked, inheriting no
+// handle, with the system's default error mode (the program itself fails critical errors
+// quietly). 0, or the system's error code.
+DWORD StartChildProcess(const ResolvedCommand& command, std::int32_t windowStyle,
+                        DWORD creationFlags, win32::ScopedHandle& process);
 
 } // namespace tolvane

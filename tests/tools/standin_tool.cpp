@@ -3,7 +3,8 @@
 //   TOLVANE_STANDIN_JOURNAL  file to which the exact command line is appended, one per line;
 //   TOLVANE_STANDIN_CODES    exit codes separated by blanks; the Nth call (counted by the
 //                            journal's lines) exits with the Nth, the last one repeating;
-//   TOLVANE_STANDIN_DELAY_MS how long to run before exiting.
+//   TOLVANE_STANDIN_DELAY_MS how long to run before exiting;
+//   TOLVANE_STANDIN_LINES    lines separated by "|", written to its console at its start.
 #include <windows.h>
 
 #include <algorithm>
@@ -53,6 +54,14 @@ size_t AppendToJournal(const std::wstring& path) {
 int wmain() {
     const std::wstring journal = Variable(L"TOLVANE_STANDIN_JOURNAL");
     const size_t call = journal.empty() ? 0 : AppendToJournal(journal);
+    std::wstring lines = Variable(L"TOLVANE_STANDIN_LINES");
+    if (!lines.empty()) {
+        std::replace(lines.begin(), lines.end(), L'|', L'\n');
+        lines += L'\n';
+        DWORD written = 0;
+        WriteConsoleW(GetStdHandle(STD_OUTPUT_HANDLE), lines.data(),
+                      static_cast<DWORD>(lines.size()), &written, nullptr);
+    }
     Sleep(std::wcstoul(Variable(L"TOLVANE_STANDIN_DELAY_MS").c_str(), nullptr, 10));
     std::wistringstream codes(Variable(L"TOLVANE_STANDIN_CODES"));
     codes >> std::setbase(0); // decimal, or hexadecimal after 0x

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 
 #include "win32_test_support.h"
@@ -61,6 +63,46 @@ TEST(Win32Launcher, StandInsBatchFilesAndDetachedStartsRunTheirOutcomesComeBackW
         MessageLatenciesDuringARun(L"800", std::chrono::milliseconds(130));
     ASSERT_FALSE(waited.empty());
     EXPECT_LT(*std::max_element(waited.begin(), waited.end()), 50.0);
+}
+
+// Under the console host (tolvane.exe itself) a pass gives its command's own code and what its
+// console showed, and a command that cannot start fails its start as before. A host ended before
+// its command (as closing the console window ends it) reads as closed, never as the command's.
+TEST(Win32Launcher, TheConsoleHostKeepsTheCommandsCodeAndTextOnlyWhenItSawItsEnd) {
+    const StandInJournal journal(L"3", L"1500");
+    const Undo printed = SetVariable(L"TOLVANE_STANDIN_LINES", L"Checking Q:|  \u00e9t\u00e9 ok  ");
+    Win32ProcessHost host(_wgetenv(L"TOLVANE_EXE"));
+    std::string error;
+    EXPECT_FALSE(host.StartKeepingConsole("nosuchtool_tolvane", kWindowNormalFocus, error));
+    EXPECT_EQ(error, win32::ErrorText(ERROR_FILE_NOT_FOUND));
+    for (const bool closed : {false, true}) {
+        const auto started = host.StartKeepingConsole("chkdsk Q: /F", kWindowNormalFocus, error);
+        const auto watched = started ? started->Open() : nullptr;
+        ASSERT_TRUE(watched) << error;
+        // Shown as asked, with the focus, titled as the command's own console would be.
+        const std::wstring title = win32::Widen(win32::SystemFolder() + "\\chkdsk.exe");
+        EXPECT_TRUE(WaitUntil([&] {
+            HWND console = FindWindowW(nullptr, title.c_str());
+            return console && IsWindowVisible(console) && GetForegroundWindow() == console;
+        }));
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof(entry);
+        const win32::ScopedHandle all(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        for (BOOL more = Process32FirstW(all.Get(), &entry); more && closed;
+             more = Process32NextW(all.Get(), &entry)) {
+            if (entry.th32ParentProcessID == GetCurrentProcessId() &&
+                _wcsicmp(entry.szExeFile, L"tolvane.exe") == 0) {
+                const win32::ScopedHandle helper(
+                    OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
+                TerminateProcess(helper.Get(), 0);
+            }
+        }
+        ASSERT_TRUE(WaitUntil([&] { return watched->HasEnded(); }));
+        EXPECT_EQ(watched->ExitStatus(), closed ? kConsoleClosedStatus : 3u);
+        const ConsoleText text = watched->Console();
+        EXPECT_EQ(text.Kept, !closed) << text.Missing;
+        EXPECT_EQ(text.Text, closed ? "" : "Checking Q:\r\n  \xc3\xa9t\xc3\xa9 ok\r\n");
+    }
 }
 
 // A box that cannot appear, its owner being no window, is never taken for consent.
