@@ -42,8 +42,7 @@ std::optional<HostRequest> ParseRequest(std::wstring_view rest) {
                        win32::Narrow(rest.substr(command))};
 }
 
-// The console of this process, or false and why not. The buffer is made tall enough to keep the
-// rows a report keeps, its width left as the user set it.
+// The console of this process, or false and why not.
 bool MakeConsole(const ResolvedCommand& command, ScopedHandle& output, DWORD& error) {
     FreeConsole();
     if (!AllocConsole()) {
@@ -60,12 +59,17 @@ bool MakeConsole(const ResolvedCommand& command, ScopedHandle& output, DWORD& er
     }
     // The title a console made for the command itself would have.
     SetConsoleTitleW(win32::Widen(command.ApplicationPath).c_str());
-    CONSOLE_SCREEN_BUFFER_INFO info{};
-    if (GetConsoleScreenBufferInfo(output.Get(), &info) && info.dwSize.Y < kConsoleRowsKept) {
-        SetConsoleScreenBufferSize(output.Get(),
-                                   {info.dwSize.X, static_cast<SHORT>(kConsoleRowsKept)});
-    }
     return true;
+}
+
+// Tall enough to keep the rows a report keeps, its width left as the user set it. Done once the
+// command runs, so that it costs the start nothing (Wine's console takes hundreds of
+// milliseconds over it); the rows written meanwhile stay where they are.
+void EnlargeBuffer(HANDLE output) {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (GetConsoleScreenBufferInfo(output, &info) && info.dwSize.Y < kConsoleRowsKept) {
+        SetConsoleScreenBufferSize(output, {info.dwSize.X, static_cast<SHORT>(kConsoleRowsKept)});
+    }
 }
 
 // The buffer from its top to the cursor's row, one row per call: a single large read can crash
@@ -119,6 +123,9 @@ int RunConsoleHost(const HostRequest& request) {
         return static_cast<int>(failure);
     }
     SignalStarted(request.RecordPath);
+    if (inOwnConsole) {
+        EnlargeBuffer(output.Get());
+    }
     WaitForSingleObject(process.Get(), INFINITE);
     DWORD exitCode = 0;
     GetExitCodeProcess(process.Get(), &exitCode);

@@ -164,7 +164,10 @@ DWORD StartChildProcess(const ResolvedCommand& command, std::int32_t windowStyle
     std::wstring writable = win32::Widen(command.CommandLine);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
+    // A detached child is the console host, a window program that shows no window of its own:
+    // no busy cursor waits for one.
+    startup.dwFlags = STARTF_USESHOWWINDOW |
+                      ((creationFlags & DETACHED_PROCESS) != 0 ? STARTF_FORCEOFFFEEDBACK : 0);
     startup.wShowWindow = static_cast<WORD>(windowStyle);
     PROCESS_INFORMATION info{};
     if (!CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr, FALSE,
