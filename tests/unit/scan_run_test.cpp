@@ -59,6 +59,7 @@ TEST_F(ScanRunTest, EachQueuedDriveIsScannedOnceAndLeavesTheQueue) {
     processes.DuringWait = [&] { shownDuringPasses.push_back(observer.Panels.back()); };
     model.PressStart();
     EXPECT_EQ(processes.Started, (Strings{"chkdsk C: /X", "chkdsk d: /X", "chkdsk e: /X"}));
+    EXPECT_EQ(processes.WindowStyles, std::vector<std::int32_t>(3, 1)); // shown, with the focus
     EXPECT_EQ(messages.Texts(), Strings{"Process Finished, Exit Code:  0"});
     for (int number = 2; number <= 5; ++number) {
         EXPECT_FALSE(model.DriveListEnabled(number));
