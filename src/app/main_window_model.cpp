@@ -6,6 +6,7 @@
 #include "boot/boot_schedule.h"
 #include "log/save_log.h"
 #include "platform/text.h"
+#include "scan/console_report.h"
 #include "scan/debug_mode.h"
 #include "sysinfo/drive_information.h"
 
@@ -101,6 +102,7 @@ void MainWindowModel::PressSaveLog() {
     const SaveLogResult result = ChooseLogFile(services_);
     if (result.Write) {
         WriteLogFile(result.LogFilePath);
+        WriteReports(result.LogFilePath, true);
     }
     settings_.LogFilePath = result.LogFilePath;
     Changed();
@@ -109,34 +111,64 @@ void MainWindowModel::PressSaveLog() {
     }
 }
 
+void MainWindowModel::AddReport(std::string report) {
+    std::string reason;
+    Written(reportsFailure_, services_.Reports.Keep(report, reason), std::string(kReportStoreName),
+            reason);
+    lastReport_ = std::move(report);
+}
+
 void MainWindowModel::AutoSave() {
     if (settings_.AutoSaveCheck == 1) {
         WriteLogFile(settings_.LogFilePath);
+        WriteReports(settings_.LogFilePath, false);
     }
+    lastReport_.reset();
 }
 
 void MainWindowModel::WriteLogFile(const std::string& path) {
-    NotePendingSaveFailure();
+    NotePendingSaveFailures();
     std::string reason;
-    if (services_.Writer.SaveTextToFile(path, log_.Text(), true, &reason)) {
-        saveFailureNoted_ = false;
+    Written(logFailure_, services_.Writer.SaveTextToFile(path, log_.Text(), true, &reason), path,
+            reason);
+}
+
+void MainWindowModel::WriteReports(const std::string& logPath, bool all) {
+    if (!all && !lastReport_) {
         return;
     }
-    if (!saveFailureNoted_) {
-        saveFailureNoted_ = true;
-        pendingSaveFailure_ = SaveFailure{path, reason};
-        NotePendingSaveFailure();
+    const std::string path = ReportFilePath(logPath);
+    std::string reason;
+    Written(reportsFailure_,
+            all ? services_.Reports.WriteAll(path, reason)
+                : services_.Reports.Append(path, *lastReport_, reason),
+            path, reason);
+}
+
+void MainWindowModel::Written(FailureNote& note, bool written, const std::string& path,
+                              const std::string& reason) {
+    if (written) {
+        note.Noted = false;
+    } else if (!note.Noted) {
+        note.Noted = true;
+        note.Pending.emplace(path, reason);
+        NotePending(note);
     }
 }
 
-void MainWindowModel::NotePendingSaveFailure() {
+void MainWindowModel::NotePendingSaveFailures() {
+    NotePending(logFailure_);
+    NotePending(reportsFailure_);
+}
+
+void MainWindowModel::NotePending(FailureNote& note) {
     // A pass's entry is open from its start until its end: the note waits for the entry to end
     // rather than split it.
     const std::string& text = log_.Text();
     const bool entryOpen = runInProgress_ && !text.empty() && text.back() != '\n';
-    if (pendingSaveFailure_ && !entryOpen) {
-        AppendSaveFailure(log_, pendingSaveFailure_->Path, pendingSaveFailure_->Reason);
-        pendingSaveFailure_.reset();
+    if (note.Pending && !entryOpen) {
+        note.Append(log_, note.Pending->first, note.Pending->second);
+        note.Pending.reset();
     }
 }
 
@@ -240,7 +272,7 @@ void MainWindowModel::RunExclusively(const std::function<void()>& job) {
         return;
     }
     RunGuarded(job);
-    NotePendingSaveFailure();
+    NotePendingSaveFailures();
     Changed();
     if (closeRequested_) {
         if (observer_ != nullptr) {

@@ -21,6 +21,8 @@ inline constexpr std::string_view kClosingCaptionTail = " - closing when this pa
 inline constexpr std::string_view kAutoSaveAdvice =
     "Since you are limiting rescan options and shutting down the computer,\r\n"
     "  it is highly recommended that you choose to Auto Save a log file.";
+// Where the reports are kept for Save Log, as a failed keeping names it.
+inline constexpr std::string_view kReportStoreName = "the store of this run's reports";
 // What the log names when a run stopped on a fault that carries no description.
 inline constexpr std::string_view kUnknownRunError = "an unknown error";
 // The items of the rescan limit list, in order.
@@ -68,6 +70,7 @@ public:
     const std::string& AutochkPanel() const { return autochkPanel_; }
     const RunLog& Log() const { return log_; }
     RunLog& Log() override { return log_; }
+    void AddReport(std::string report) override;
     void AutoSave() override;
     bool AutoSaveAdviceShown() const { return autoSaveAdviceShown_; }
     bool RunInProgress() const { return runInProgress_; }
@@ -115,12 +118,14 @@ private:
     void RecommendAutoSave();
     // Writes the whole log to path; a failure is noted in the log, once until a write succeeds.
     void WriteLogFile(const std::string& path);
+    // Writes the reports file beside the log file at path: every report, or the last pass's.
+    void WriteReports(const std::string& logPath, bool all);
     // Runs a job that waits for a process (a scan run, chkntfs) as the one job in progress: a
     // second is ignored, a close and a drive refresh wait for it to end. A fault that leaves the
     // job is noted in the log.
     void RunExclusively(const std::function<void()>& job);
     void RunGuarded(const std::function<void()>& job);
-    void NotePendingSaveFailure();
+    void NotePendingSaveFailures();
     void SetDebugMode(bool on);
     void SetAutochkPanel(std::string text);
     void Changed();
@@ -139,12 +144,19 @@ private:
     bool runInProgress_ = false;
     bool closeRequested_ = false;
     bool drivesChangedDuringRun_ = false;
-    // A failed write is noted once, until a write succeeds again.
-    struct SaveFailure {
-        std::string Path, Reason;
+    // A failed write is noted once, until a write of the same kind succeeds again; a note that
+    // would split an open entry waits for its end.
+    struct FailureNote {
+        void (*Append)(RunLog&, std::string_view, std::string_view);
+        bool Noted = false;
+        std::optional<std::pair<std::string, std::string>> Pending = {}; // the path, the reason
     };
-    bool saveFailureNoted_ = false;
-    std::optional<SaveFailure> pendingSaveFailure_;
+    void Written(FailureNote& note, bool written, const std::string& path,
+                 const std::string& reason);
+    void NotePending(FailureNote& note);
+    FailureNote logFailure_{&AppendSaveFailure};
+    FailureNote reportsFailure_{&AppendReportsFailure};
+    std::optional<std::string> lastReport_; // the report of the pass that just ended
     std::unique_ptr<CDriveInfo> fixedDiskChecker_;
 };
 

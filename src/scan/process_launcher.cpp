@@ -11,12 +11,17 @@ namespace {
 std::unique_ptr<StartedProcess> StartWithRetry(ProcessHost& host, const std::string& commandLine,
                                                std::int32_t windowStyle,
                                                const std::function<bool()>& giveUp,
-                                               std::string& error) {
-    std::unique_ptr<StartedProcess> started = host.Start(commandLine, windowStyle, error);
+                                               ConsoleUse console, std::string& error) {
+    const auto start = [&] {
+        return console == ConsoleUse::Kept
+                   ? host.StartKeepingConsole(commandLine, windowStyle, error)
+                   : host.Start(commandLine, windowStyle, error);
+    };
+    std::unique_ptr<StartedProcess> started = start();
     if (!started) {
         host.Pause(kStartRetryPauseMs);
         if (!(giveUp && giveUp())) {
-            started = host.Start(commandLine, windowStyle, error);
+            started = start();
         }
     }
     return started;
@@ -32,6 +37,7 @@ void WaitForEnd(ProcessHost& host, WatchedProcess& process, std::int32_t timeout
         if (ended) {
             run.ExitStatus = process.ExitStatus();
             run.EndTime = process.ExitTime();
+            run.Console = process.Console();
         }
         host.PumpEvents();
         host.Pause(kPollPauseMs);
@@ -55,12 +61,13 @@ void WaitForEnd(ProcessHost& host, WatchedProcess& process, std::int32_t timeout
 } // namespace
 
 ProcessRun RunProcess(ProcessHost& host, const std::string& commandLine, std::int32_t windowStyle,
-                      std::int32_t timeoutMs, const std::function<bool()>& giveUp) {
+                      std::int32_t timeoutMs, const std::function<bool()>& giveUp,
+                      ConsoleUse console) {
     ProcessRun run;
     bool startedHere = false;
     try {
         std::unique_ptr<StartedProcess> started =
-            StartWithRetry(host, commandLine, windowStyle, giveUp, run.Failure);
+            StartWithRetry(host, commandLine, windowStyle, giveUp, console, run.Failure);
         if (!started) {
             return run;
         }
@@ -82,8 +89,8 @@ ProcessRun RunProcess(ProcessHost& host, const std::string& commandLine, std::in
 
 bool RunProcessAndWait(ProcessHost& host, const std::string& commandLine, std::int32_t windowStyle,
                        std::string& failureMessage, std::int32_t timeoutMs,
-                       const std::function<bool()>& giveUp, ProcessRun* run) {
-    ProcessRun outcome = RunProcess(host, commandLine, windowStyle, timeoutMs, giveUp);
+                       const std::function<bool()>& giveUp, ProcessRun* run, ConsoleUse console) {
+    ProcessRun outcome = RunProcess(host, commandLine, windowStyle, timeoutMs, giveUp, console);
     const bool ended = outcome.Ended;
     // A wait that ran out of time leaves 0: the process's status was never read.
     if (ended || outcome.TimedOut) {

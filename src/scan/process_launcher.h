@@ -41,20 +41,26 @@ struct ProcessRun {
     bool TimedOut = false;
     std::uint32_t ExitStatus = 0;      // when Ended
     std::optional<SystemTime> EndTime; // when Ended, if the system can tell
+    ConsoleText Console;               // when Ended, for a process that kept its console
     std::string Failure;               // when not Ended: why
 };
+
+// Whether the process runs in a console of its own as usual, or in one whose text is kept.
+enum class ConsoleUse { Own, Kept };
 
 // Starts the command line and waits until it has ended or timeoutMs has passed, keeping the
 // window live. A start that fails (a passing fault under load) is tried once more after a pause,
 // unless giveUp answers true by then.
 ProcessRun RunProcess(ProcessHost& host, const std::string& commandLine, std::int32_t windowStyle,
-                      std::int32_t timeoutMs, const std::function<bool()>& giveUp = {});
+                      std::int32_t timeoutMs, const std::function<bool()>& giveUp = {},
+                      ConsoleUse console = ConsoleUse::Own);
 
 // RunProcess, keeping the exit code in LastExitCode. True when the process ended in time;
 // failureMessage is written only on the failure paths, and run (when given) gets the whole
 // outcome.
 bool RunProcessAndWait(ProcessHost& host, const std::string& commandLine, std::int32_t windowStyle,
                        std::string& failureMessage, std::int32_t timeoutMs,
-                       const std::function<bool()>& giveUp = {}, ProcessRun* run = nullptr);
+                       const std::function<bool()>& giveUp = {}, ProcessRun* run = nullptr,
+                       ConsoleUse console = ConsoleUse::Own);
 
 } // namespace tolvane

@@ -8,7 +8,6 @@ namespace {
 constexpr std::string_view kStartedLabel = "Started:  ";
 constexpr std::string_view kCompletedLabel = "  /  Completed:  ";
 constexpr std::string_view kErrorlevelLabel = "Errorlevel:  ";
-constexpr std::string_view kNoExitCode = "none - ";
 constexpr std::string_view kLimitLead = "A preset [";
 constexpr std::string_view kLimitMiddle = "] scan limit was reached for drive [";
 constexpr std::string_view kLimitTail = "]\r\nRescanning for this drive is cancelled.\r\n\r\n";
@@ -18,6 +17,7 @@ constexpr std::string_view kDriveGoneTail =
 constexpr std::string_view kShutdownFailedLead = "The shutdown could not be started:  ";
 constexpr std::string_view kSaveFailedLead = "The log could not be saved to ";
 constexpr std::string_view kSaveFailedMiddle = ":  ";
+constexpr std::string_view kReportsFailedLead = "The reports could not be saved to ";
 constexpr std::string_view kRunErrorLead = "The run stopped on an error:  ";
 
 constexpr std::string_view kNoErrors = " - No Errors were found.";
@@ -66,12 +66,12 @@ ExitCodeReading ExitCodeSentence(std::int32_t exitCode, ScanMode mode) {
     return {row.FullFix, true};
 }
 
-void AppendPassStart(RunLog& log, std::string_view commandLine, Clock& clock) {
+void AppendPassStart(RunLog& log, std::string_view commandLine, std::string_view started) {
     std::string text(kStatusCommandPrefix);
     text += commandLine;
     text += kCrLf;
     text += kStartedLabel;
-    text += clock.TimeOfDayText();
+    text += started;
     log.Append(text);
 }
 
@@ -107,7 +107,7 @@ void AppendPassEnd(RunLog& log, std::int32_t exitCode, ScanMode mode,
 }
 
 void AppendPassFailure(RunLog& log, std::string_view failureMessage, std::string_view completedAt) {
-    AppendPassResult(log, std::string(kNoExitCode) + std::string(failureMessage), completedAt);
+    AppendPassResult(log, std::string(kNoExitCodeLead) + std::string(failureMessage), completedAt);
 }
 
 void AppendDriveGone(RunLog& log, std::string_view driveLetter) {
@@ -125,6 +125,13 @@ void AppendSaveFailure(RunLog& log, std::string_view filePath, std::string_view 
     AppendNote(
         log, std::string(kSaveFailedLead) + std::string(filePath) + std::string(kSaveFailedMiddle),
         reason);
+}
+
+void AppendReportsFailure(RunLog& log, std::string_view filePath, std::string_view reason) {
+    AppendNote(log,
+               std::string(kReportsFailedLead) + std::string(filePath) +
+                   std::string(kSaveFailedMiddle),
+               reason);
 }
 
 void AppendRunError(RunLog& log, std::string_view error) {

@@ -13,6 +13,8 @@ namespace tolvane {
 inline constexpr std::string_view kCrLf = "\r\n";
 
 inline constexpr std::string_view kStatusCommandPrefix = "Command:  ";
+// What stands for the exit code of a pass that did not run to its end, before the reason.
+inline constexpr std::string_view kNoExitCodeLead = "none - ";
 inline constexpr std::string_view kStatusNotYetStarted = "Command:  Not Yet Started";
 inline constexpr std::string_view kStatusNotActive = "Command:  Not Active";
 inline constexpr std::string_view kStatusInProgressYes = "In Progress:  Yes";
@@ -43,7 +45,8 @@ struct ExitCodeReading {
 
 ExitCodeReading ExitCodeSentence(std::int32_t exitCode, ScanMode mode);
 
-void AppendPassStart(RunLog& log, std::string_view commandLine, Clock& clock);
+// started is the time of day at which the pass starts.
+void AppendPassStart(RunLog& log, std::string_view commandLine, std::string_view started);
 // completedAt is the time of day at which the process ended.
 void AppendPassEnd(RunLog& log, std::int32_t exitCode, ScanMode mode, std::string_view completedAt);
 // Ends the entry of a pass whose process could not be started or watched: no exit code was
@@ -56,6 +59,7 @@ void AppendDriveGone(RunLog& log, std::string_view driveLetter);
 // Lines of their own for what the run could not do, each with the system's reason.
 void AppendShutdownFailure(RunLog& log, std::string_view reason);
 void AppendSaveFailure(RunLog& log, std::string_view filePath, std::string_view reason);
+void AppendReportsFailure(RunLog& log, std::string_view filePath, std::string_view reason);
 void AppendRunError(RunLog& log, std::string_view error);
 
 std::string StatusCommandText(std::string_view commandLine);

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/text.h"
+#include "scan/console_report.h"
 #include "scan/scan_commands.h"
 #include "sysinfo/drive_information.h"
 
@@ -190,7 +191,7 @@ private:
                 window_.AutoSave();
                 return DriveOutcome::NextDrive;
             }
-            const std::optional<std::int32_t> exitCode = RunPass(command);
+            const std::optional<std::int32_t> exitCode = RunPass(drive, command);
             if (!exitCode || window_.CloseRequested()) {
                 return window_.CloseRequested() ? DriveOutcome::Closed : DriveOutcome::EndOfRun;
             }
@@ -206,11 +207,14 @@ private:
         }
     }
 
-    // One pass of the command, logged and saved; its exit code, or nothing when it did not run
-    // to its end. In Debug Mode the command is shown, then the batch file runs in its place.
-    std::optional<std::int32_t> RunPass(std::string& command) {
+    // One pass of the command, logged, reported and saved; its exit code, or nothing when it
+    // did not run to its end. In Debug Mode the command is shown, then the batch file runs in
+    // its place.
+    std::optional<std::int32_t> RunPass(const std::string& drive, std::string& command) {
         window_.SetStatusPanels(StatusCommandText(command), kStatusInProgressYes);
-        AppendPassStart(window_.Log(), command, services_.TimeOfDay);
+        const std::string logged = command;
+        const std::string started = services_.TimeOfDay.TimeOfDayText();
+        AppendPassStart(window_.Log(), logged, started);
         window_.AutoSave();
         if (settings_.UIMenu_DebugMode) {
             services_.Messages.Show(command, MessageButtons::Ok);
@@ -220,10 +224,12 @@ private:
         ProcessRun run;
         if (!RunProcessAndWait(
                 services_.Processes, command, kWindowNormalFocus, failure, kScanTimeoutMs,
-                [this] { return window_.CloseRequested(); }, &run)) {
+                [this] { return window_.CloseRequested(); }, &run, ConsoleUse::Kept)) {
             // Nothing ran to its end, so no exit code is claimed for this pass.
-            AppendPassFailure(window_.Log(), failure, services_.TimeOfDay.TimeOfDayText());
-            window_.AutoSave();
+            const std::string completed = services_.TimeOfDay.TimeOfDayText();
+            AppendPassFailure(window_.Log(), failure, completed);
+            Report(drive, logged, started, completed, std::string(kNoExitCodeLead) + failure,
+                   failure + std::string(kCrLf));
             failure_ = failure;
             checkMayStillRun_ = run.MayStillRun;
             return std::nullopt;
@@ -234,9 +240,19 @@ private:
                                           ? services_.TimeOfDay.TimeOfDayTextAt(*run.EndTime)
                                           : services_.TimeOfDay.TimeOfDayText();
         AppendPassEnd(window_.Log(), LastExitCode, settings_.Mode, completed);
-        // Saved before the run may stop here, so the file holds this pass's result.
-        window_.AutoSave();
+        Report(drive, logged, started, completed, std::to_string(LastExitCode),
+               run.Console.Kept ? run.Console.Text : run.Console.Missing + std::string(kCrLf));
         return LastExitCode;
+    }
+
+    // The pass's report is kept, then the log saved with it, so the file holds this pass's result
+    // before the run may stop here.
+    void Report(const std::string& drive, const std::string& command, const std::string& started,
+                const std::string& completed, const std::string& exitCode,
+                const std::string& body) {
+        window_.AddReport(ReportHeader(drive, command, started, completed, exitCode) + body +
+                          std::string(kCrLf));
+        window_.AutoSave();
     }
 
     // The forced shutdown, or Windows PE's own; false when neither could be started.

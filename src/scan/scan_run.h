@@ -43,7 +43,10 @@ public:
     virtual void ChooseRescanPolicy(RescanPolicy policy) = 0;
     virtual void SetStatusPanels(std::string_view commandPanel, std::string_view progressPanel) = 0;
     virtual RunLog& Log() = 0;
-    // Writes the whole log to the auto-save file when auto-save is on.
+    // Keeps the report of the pass that just ended, to be written beside the log file.
+    virtual void AddReport(std::string report) = 0;
+    // Writes the whole log to the auto-save file when auto-save is on, with the report of the
+    // pass that just ended beside it.
     virtual void AutoSave() = 0;
     // The one drive-information object of the fixed-disk test, kept for the window's life.
     virtual CDriveInfo& FixedDiskChecker() = 0;

@@ -182,9 +182,10 @@ public:
         ++Pumps;
         Event();
     }
+    // A wait polls every 100 ms; any other pause is kept apart.
     void Pause(std::uint32_t milliseconds) override {
-        Tick += milliseconds == kPollPauseMs ? TickStep : milliseconds;
-        if (milliseconds != kPollPauseMs) {
+        Tick += milliseconds == 100 ? TickStep : milliseconds;
+        if (milliseconds != 100) {
             LongPauses.push_back(milliseconds);
             Event();
         }
@@ -329,9 +330,10 @@ public:
 struct RecordingObserver : MainWindowObserver {
     const MainWindowModel* Model = nullptr;
     std::vector<std::string> Panels; // "command | progress", each time they change
-    int CloseReady = 0;
+    int Changes = 0, CloseReady = 0;
     std::string Appended;
     void OnStateChanged() override {
+        ++Changes;
         const std::string panels = Model->CommandPanel() + " | " + Model->ProgressPanel();
         if (Panels.empty() || Panels.back() != panels) {
             Panels.push_back(panels);

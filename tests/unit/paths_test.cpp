@@ -1,5 +1,6 @@
 #include "log/text_file_paths.h"
 #include "platform/command_resolution.h"
+#include "platform/text.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@ namespace {
 TEST(ExtendedLengthPath, DriveAndUncPathsGainThePrefixOthersStayAsTheyAre) {
     EXPECT_EQ(ExtendedLengthPath(R"(C:\logs\run.txt)"), R"(\\?\C:\logs\run.txt)");
     EXPECT_EQ(ExtendedLengthPath(R"(\\server\share\run.txt)"), R"(\\?\UNC\server\share\run.txt)");
+    EXPECT_EQ(ExtendedLengthPath(R"(E:\)"), R"(\\?\E:\)"); // a drive's root
     for (const char* unchanged : {R"(\\?\C:\run.txt)", R"(\\?\UNC\server\share\run.txt)",
                                   R"(\\.\NUL)", R"(C:)", R"(C:run.txt)", "run.txt", ""}) {
         EXPECT_EQ(ExtendedLengthPath(unchanged), unchanged);
@@ -50,6 +52,7 @@ TEST(ResolveCommand, WhereEachKindOfCommandIsStartedFrom) {
          R"(cmd.exe /c ""C:\Program Files\T\check.bat"")"},
         {R"("D:\t\X.CMD")", R"(C:\Windows\system32\cmd.exe)", R"(cmd.exe /c ""D:\t\X.CMD"")"},
         {R"("C:\a b\tool.exe" /x)", R"(C:\a b\tool.exe)", nullptr},
+        {" \tE:\\t\\c.bat ", R"(C:\Windows\system32\cmd.exe)", R"(cmd.exe /c ""E:\t\c.bat"")"},
     };
     for (const auto& row : rows) {
         for (const char* system : {R"(C:\Windows\system32)", R"(C:\Windows\system32\)"}) {
@@ -58,6 +61,7 @@ TEST(ResolveCommand, WhereEachKindOfCommandIsStartedFrom) {
             EXPECT_EQ(resolved.CommandLine, row.CommandLine ? row.CommandLine : row.Command);
         }
     }
+    EXPECT_TRUE(EndsWithIgnoringAsciiCase(".BAT", ".bat"));
 }
 
 } // namespace

@@ -7,8 +7,6 @@
 namespace tolvane {
 namespace {
 
-using testing::FakeClock;
-
 // The sentence for each code by the mode's class: read-only, fast repair (/I /C), full repair.
 TEST(ExitCodeSentence, ByCodeAndModeClass) {
     const char* sentences[4][3] = {
@@ -42,13 +40,12 @@ TEST(ExitCodeSentence, ByCodeAndModeClass) {
 
 TEST(RunLogEntries, PassEntriesAndTheRunsOwnLinesWithTheirBlanks) {
     RunLog log;
-    FakeClock clock;
-    AppendPassStart(log, "chkdsk d: /X", clock);
+    AppendPassStart(log, "chkdsk d: /X", "10:00:00");
     AppendPassEnd(log, 1, ScanMode::ScanFix, "10:00:07");
-    AppendPassStart(log, "chkdsk d: /X", clock);
+    AppendPassStart(log, "chkdsk d: /X", "10:00:00");
     AppendPassEnd(log, -1, ScanMode::ScanFast, "10:00:08");
     AppendLimitReached(log, "3", "d:");
-    AppendPassStart(log, "chkdsk C:", clock);
+    AppendPassStart(log, "chkdsk C:", "10:00:00");
     AppendPassFailure(log, "The system cannot find the file specified.", "10:00:09");
     AppendDriveGone(log, "e:");
     AppendShutdownFailure(log, "Access is denied.");
@@ -75,11 +72,10 @@ TEST(RunLogEntries, PassEntriesAndTheRunsOwnLinesWithTheirBlanks) {
 
 TEST(RunLogEntries, AppendsFollowUserEditsAndReportOnlyNewText) {
     RunLog log;
-    FakeClock clock;
     std::string appended;
     log.SetAppendObserver([&](std::string_view text) { appended = text; });
     log.ReplaceText("technician's note\r\n");
-    AppendPassStart(log, "chkdsk C:", clock);
+    AppendPassStart(log, "chkdsk C:", "10:00:00");
     EXPECT_EQ(log.Text(), "technician's note\r\nCommand:  chkdsk C:\r\nStarted:  10:00:00");
     EXPECT_EQ(appended, "Command:  chkdsk C:\r\nStarted:  10:00:00");
 }

@@ -59,6 +59,7 @@ TEST_F(ScanRunTest, EachQueuedDriveIsScannedOnceAndLeavesTheQueue) {
     processes.DuringWait = [&] { shownDuringPasses.push_back(observer.Panels.back()); };
     model.PressStart();
     EXPECT_EQ(processes.Started, (Strings{"chkdsk C: /X", "chkdsk d: /X", "chkdsk e: /X"}));
+    EXPECT_EQ(processes.WindowStyles, std::vector<std::int32_t>(3, 1)); // shown, with the focus
     EXPECT_EQ(messages.Texts(), Strings{"Process Finished, Exit Code:  0"});
     for (int number = 2; number <= 5; ++number) {
         EXPECT_FALSE(model.DriveListEnabled(number));
@@ -364,6 +365,41 @@ TEST_F(ScanRunTest, AFaultThatLeavesTheRunIsLoggedAndLeavesTheWindowUsable) {
     model.PressStart();
     EXPECT_EQ(processes.Started.size(), 2u);
     EXPECT_TRUE(model.RequestClose());
+}
+
+TEST_F(ScanRunTest, EachPasssReportIsKeptAndSavedBesideTheLogInTheOrderTheyRan) {
+    AutoSaveTo("D:\\run.txt");
+    Queue(2, "d:");
+    model.ChooseRescanPolicy(RescanPolicy::NoRescan);
+    processes.Scripts = {{1, 0, false, false, std::nullopt, {true, "Stage 1\r\n", ""}},
+                         {0, 0, false, false, std::nullopt, {false, "", "No report: closed."}}};
+    model.PressStart();
+    EXPECT_EQ(processes.KeptConsoles, (Strings{"chkdsk C: /X", "chkdsk d: /X"}));
+    const std::string pass = "  Started:  10:00:00  /  Completed:  10:00:00  Errorlevel:  ";
+    const Strings reported = {"Drive [C:]  Command:  chkdsk C: /X" + pass + "1\r\nStage 1\r\n\r\n",
+                              "Drive [D:]  Command:  chkdsk d: /X" + pass +
+                                  "0\r\nNo report: closed.\r\n\r\n"};
+    EXPECT_EQ(reports.Kept, reported);
+    EXPECT_EQ(reports.Files["D:\\run.reports.txt"], reported[0] + reported[1]);
+    // A pass that never ran says why; Save Log writes every report beside the file it chose.
+    processes.Scripts = {{0, 0, true}, {0, 0, true}};
+    model.PressStart();
+    EXPECT_EQ(reports.Kept.back(), "Drive [C:]  Command:  chkdsk C: /X" + pass + "none - " +
+                                       kNotFound + " (4)\r\n" + kNotFound + " (4)\r\n\r\n");
+    dialog.Answers.push_back({SaveDialogOutcome::Chosen, "E:\\new.txt"});
+    model.PressSaveLog();
+    EXPECT_EQ(reports.Files["E:\\new.reports.txt"], reported[0] + reported[1] + reports.Kept[2]);
+    // A failed report write is said once and changes nothing of the log file's.
+    reports.Fails = true;
+    const std::size_t logWrites = writer.Writes.size();
+    model.PressStart();
+    model.PressStart();
+    EXPECT_EQ(writer.Writes.size(), logWrites + 2 * 2); // each pass's start and end, as before
+    EXPECT_EQ(writer.Writes.back().Text, model.Log().Text());
+    EXPECT_TRUE(LogHas("Errorlevel:  0 - No Errors were found.\r\n\r\nThe reports could not be "
+                       "saved to the store of this run's reports:  The disk is full.\r\n\r\n"
+                       "Command:  chkdsk C: /X"));
+    EXPECT_FALSE(LogHas("saved to E:\\new.reports.txt"));
 }
 
 } // namespace

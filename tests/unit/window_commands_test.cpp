@@ -19,7 +19,7 @@ protected:
         for (int number = 2; number <= 5; ++number) {
             model.SetDriveEntry(number, std::string(1, static_cast<char>('b' + number)) + ":");
         }
-        AppendPassStart(model.Log(), "chkdsk C: /X", clock);
+        AppendPassStart(model.Log(), "chkdsk C: /X", "10:00:00");
         AppendPassEnd(model.Log(), 0, ScanMode::ScanFix, "10:00:00");
     }
     void Choose(const std::string& path) {
