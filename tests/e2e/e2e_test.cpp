@@ -117,11 +117,12 @@ TEST(EndToEnd, TheDriveListsFollowADiskPluggedInWhileItRuns) {
 }
 
 // Auto-save through the real save dialog, then a Debug Mode run of a tester's batch file (about
-// two seconds, answering 3) closed during its second pass: the file holds the window's log.
+// two seconds, answering 3) closed during its second pass: the file holds the window's log, and
+// the reports file beside it both passes' reports.
 TEST(EndToEnd, ADebugModeRunClosedDuringAPassSavesTheWindowsLogAndEnds) {
     TempFolder folder;
-    ASSERT_TRUE(
-        WriteBytes(folder / L"errorlevel_check.bat", "@ping -n 3 127.0.0.1 >nul\r\n@exit 3\r\n"));
+    ASSERT_TRUE(WriteBytes(folder / L"errorlevel_check.bat",
+                           "@echo Pass done\r\n@ping -n 3 127.0.0.1 >nul\r\n@exit 3\r\n"));
     StandInJournal journal;
     // No drive here is the operating system's, so the guard stays out of the way.
     const Undo homeDrive = SetVariable(L"HOMEDRIVE", L"Q:");
@@ -154,6 +155,9 @@ TEST(EndToEnd, ADebugModeRunClosedDuringAPassSavesTheWindowsLogAndEnds) {
     ASSERT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), "chkdsk T: /X") << "no second pass";
     const std::string log = TextOf(Control(window, W::ErrorDescText));
     EXPECT_EQ(ReadBytes(folder / L"run log.txt"), log + "\r\n");
+    // Beside it, each pass's report: its header, then what the batch file's console showed.
+    const std::string pass = "Errorlevel:  3\r\nPass done\r\n\r\n";
+    EXPECT_NE(ReadBytes(folder / L"run log.reports.txt").find(pass), std::string::npos);
 
     // Closed during the second pass: the caption says so; the pass is logged, saved, and it ends.
     ASSERT_TRUE(Answer(box));
@@ -164,6 +168,8 @@ TEST(EndToEnd, ADebugModeRunClosedDuringAPassSavesTheWindowsLogAndEnds) {
     const std::string saved = ReadBytes(folder / L"run log.txt");
     EXPECT_TRUE(saved.starts_with(log) && saved.find("Errorlevel:  3", log.size()) != log.npos)
         << saved;
+    const std::string reports = ReadBytes(folder / L"run log.reports.txt");
+    EXPECT_NE(reports.find(pass), reports.rfind(pass)) << "one report of two: " << reports;
     EXPECT_EQ(journal.Text(), "") << "chkdsk ran instead of the batch file";
 }
 

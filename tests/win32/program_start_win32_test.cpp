@@ -71,7 +71,7 @@ TEST(Win32Launcher, StandInsBatchFilesAndDetachedStartsRunTheirOutcomesComeBackW
 TEST(Win32Launcher, TheConsoleHostKeepsTheCommandsCodeAndTextOnlyWhenItSawItsEnd) {
     const StandInJournal journal(L"3", L"1500");
     const Undo printed = SetVariable(L"TOLVANE_STANDIN_LINES", L"Checking Q:|  \u00e9t\u00e9 ok  ");
-    Win32ProcessHost host(_wgetenv(L"TOLVANE_EXE"));
+    Win32ProcessHost host(fs::absolute(_wgetenv(L"TOLVANE_EXE")).wstring());
     std::string error;
     EXPECT_FALSE(host.StartKeepingConsole("nosuchtool_tolvane", kWindowNormalFocus, error));
     EXPECT_EQ(error, win32::ErrorText(ERROR_FILE_NOT_FOUND));
