@@ -133,6 +133,7 @@ int RunConsoleHost(const HostRequest& request) {
                                  ? ReadReport(output.Get())
                                  : std::string(kNoConsole) + win32::ErrorText(consoleError) +
                                        std::string(kReasonEnd) + "\r\n";
+    // A record that cannot be written leaves a pass whose end was not seen: no code is claimed.
     std::string reason;
     WriteFileBytes(win32::Narrow(request.RecordPath),
                    CompletionRecord({static_cast<std::int32_t>(exitCode), text}), true, reason);
