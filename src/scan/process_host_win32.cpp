@@ -210,7 +210,7 @@ Win32ProcessHost::StartKeepingConsole(const std::string& commandLine, std::int32
                     : GetLastError();
         if (failure == 0) {
             const HANDLE either[] = {started.Get(), host.Get()};
-            if (WaitForMultipleObjects(2, either, FALSE, kHostStartWaitMs) == WAIT_OBJECT_0 + 1) {
+            if (WaitHandlingEvents(either, kHostStartWaitMs) == WAIT_OBJECT_0 + 1) {
                 DWORD code = 0;
                 GetExitCodeProcess(host.Get(), &code);
                 error = win32::ErrorText(code);
@@ -233,6 +233,24 @@ bool Win32ProcessHost::StartDetached(const std::string& commandLine, std::int32_
                                      std::string& error) {
     ScopedHandle process;
     return CreateChild(commandLine, windowStyle, process, error);
+}
+
+DWORD Win32ProcessHost::WaitHandlingEvents(const HANDLE (&handles)[2], DWORD milliseconds) {
+    const DWORD start = TickMs();
+    for (;;) {
+        const DWORD elapsed = TickMs() - start;
+        const DWORD remaining = elapsed < milliseconds ? milliseconds - elapsed : 0;
+        if (quitPending_) {
+            return WaitForMultipleObjects(2, handles, FALSE, remaining);
+        }
+        // The window stays live while the host starts, as it does while the command runs.
+        const DWORD woken =
+            MsgWaitForMultipleObjectsEx(2, handles, remaining, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woken != WAIT_OBJECT_0 + 2) {
+            return woken;
+        }
+        PumpEvents();
+    }
 }
 
 void Win32ProcessHost::PumpEvents() {

@@ -31,6 +31,9 @@ public:
     std::uint32_t TickMs() override;
 
 private:
+    // Waits for either handle, handling window events meanwhile; as WaitForMultipleObjects.
+    DWORD WaitHandlingEvents(const HANDLE (&handles)[2], DWORD milliseconds);
+
     std::wstring consoleHostPath_;
     // A WM_QUIT met while waiting is handed back to the main loop once the wait is over.
     bool quitPending_ = false;

@@ -63,7 +63,9 @@ TEST_F(DriveInfoTest, SettingADriveNormalisesItAndReadsItsTypeEveryTime) {
     }
     EXPECT_EQ(FormatSize(10236, false, {",", "."}), "10.00 KB"); // 9.996: rounded once, in
     EXPECT_EQ(FormatSize(102359, true, {",", "."}), "100.0 KB (102,359 bytes)"); // its digits
-    EXPECT_EQ(FormatSize(1, false, {}) + FormatSize(0, false, {}), "1 byte0 bytes");
+    EXPECT_EQ(FormatSize(1, false, {}) + FormatSize(1023, false, {}), "1 byte1,023 bytes");
+    EXPECT_EQ(FormatSize(100 * 1024, false, {}) + FormatSize(99 * 1024 + 1023, false, {}),
+              "100 KB100.0 KB"); // 99.999 KB shows one decimal, 100 none
 }
 
 // A damaged volume whose space query fails is read after a RAM disk: it shows its own (empty)
@@ -76,6 +78,7 @@ TEST_F(DriveInfoTest, EveryReadStartsFromClearedFieldsAndClusterCountsMultiplyIn
     info.SetDrive("d: [DATA]");
     EXPECT_FALSE(info.Present());
     EXPECT_EQ(info.Label() + info.FileSystem() + info.SerialNumberEx(), "");
+    EXPECT_EQ(info.TotalSpace(), 0u);
     query.HasSpaceEx = false; // decided when the object is made
     query.Disks["D:\\"].Clusters = ClusterCounts{64, 4096, 0, 0xFFFFFFFFu};
     CDriveInfo old(query);
