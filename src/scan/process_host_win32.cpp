@@ -22,6 +22,10 @@ constexpr std::string_view kHostNotStarted = "No report: the helper could not be
 constexpr std::string_view kConsoleClosed =
     "No report: the console window was closed before the check ended.";
 constexpr std::string_view kReasonEnd = ").";
+// The host tells a command that could not start by its system error; a host ended otherwise
+// (closed before the command started) has no such code to tell.
+constexpr std::string_view kHostEndedEarly = "The console closed before the command started.";
+constexpr DWORD kLargestSystemError = 0xFFFF;
 constexpr DWORD kHostFlags = DETACHED_PROCESS | CREATE_DEFAULT_ERROR_MODE;
 // How long a start waits for the host to say that the command runs; past it the pass is
 // watched as started, which the host's record or its end settles.
@@ -213,7 +217,8 @@ Win32ProcessHost::StartKeepingConsole(const std::string& commandLine, std::int32
             if (WaitHandlingEvents(either, kHostStartWaitMs) == WAIT_OBJECT_0 + 1) {
                 DWORD code = 0;
                 GetExitCodeProcess(host.Get(), &code);
-                error = win32::ErrorText(code);
+                error = code != 0 && code <= kLargestSystemError ? win32::ErrorText(code)
+                                                                 : std::string(kHostEndedEarly);
                 return nullptr;
             }
             return std::make_unique<Win32StartedProcess>(std::move(host), Keeping{record});

@@ -4,6 +4,7 @@
 
 #include <dbt.h>
 #include <dlgs.h>
+#include <tlhelp32.h>
 
 #include <cstdlib>
 #include <vector>
@@ -171,6 +172,63 @@ TEST(EndToEnd, ADebugModeRunClosedDuringAPassSavesTheWindowsLogAndEnds) {
     const std::string reports = ReadBytes(folder / L"run log.reports.txt");
     EXPECT_NE(reports.find(pass), reports.rfind(pass)) << "one report of two: " << reports;
     EXPECT_EQ(journal.Text(), "") << "chkdsk ran instead of the batch file";
+}
+
+// Closing a pass's console ends the check unseen: Wine then reports 0 for the processes in it,
+// which must never read as "No Errors". Save Log then writes the reports beside its new file.
+TEST(EndToEnd, AClosedConsoleNeverReadsAsNoErrorsAndSaveLogWritesTheReportsBesideItsFile) {
+    TempFolder folder;
+    const fs::path started = folder / L"started";
+    ASSERT_TRUE(WriteBytes(folder / L"errorlevel_check.bat",
+                           "@echo Working\r\n@echo.>\"" + started.string() +
+                               "\"\r\n@ping -n 30 127.0.0.1 >nul\r\n@exit 0\r\n"));
+    const Undo homeDrive = SetVariable(L"HOMEDRIVE", L"Q:");
+    Child program(CopyProgramInto(folder));
+    HWND window = program.WaitForWindow(kMainCaption);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(PressAltAnd(window, 'O', 'D') && Answer(program.WaitForWindow()));
+    SendBriefly(Control(window, W::NoRescan), BM_CLICK);
+    ASSERT_TRUE(ChooseListItem(Control(window, W::Drive1), L"t:"));
+    PostMessageW(Control(window, W::Command1), BM_CLICK, 0, 0);
+    ASSERT_TRUE(Answer(program.WaitForWindow()));
+    // The console's owner is the program's own child; ending it ends the console and the check.
+    HANDLE host = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = Process32FirstW(snapshot, &entry); more && host == nullptr;
+             more = Process32NextW(snapshot, &entry)) {
+            if (entry.th32ParentProcessID == program.Id() &&
+                _wcsicmp(entry.szExeFile, L"tolvane.exe") == 0) {
+                host = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID);
+            }
+        }
+        CloseHandle(snapshot);
+        return host != nullptr;
+    }));
+    ASSERT_TRUE(WaitUntil([&] { return fs::exists(started); }, std::chrono::seconds(10)));
+    TerminateProcess(host, 0);
+    CloseHandle(host);
+    HWND box = program.WaitForWindow();
+    EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), "Process Finished, Exit Code:  -1073741510");
+    const std::string log = TextOf(Control(window, W::ErrorDescText));
+    EXPECT_NE(log.find("Errorlevel:  -1073741510 - Unknown Error."), std::string::npos) << log;
+    EXPECT_EQ(log.find("No Errors"), std::string::npos) << log;
+    ASSERT_TRUE(Answer(box));
+
+    PostMessageW(Control(window, W::SaveLog), BM_CLICK, 0, 0);
+    HWND dialog = program.WaitForWindow(L"Save Chkdsk Log as:");
+    HWND combo = FindWindowExW(GetDlgItem(dialog, cmb13), nullptr, L"ComboBox", nullptr);
+    HWND fileName = combo != nullptr ? FindWindowExW(combo, nullptr, L"Edit", nullptr)
+                                     : GetDlgItem(dialog, edt1);
+    SendBriefly(fileName, WM_SETTEXT, 0, reinterpret_cast<LPARAM>((folder / L"saved").c_str()));
+    ASSERT_TRUE(Answer(dialog));
+    EXPECT_TRUE(WaitUntil([&] { return fs::exists(folder / L"saved.reports.txt"); }));
+    EXPECT_EQ(ReadBytes(folder / L"saved.reports.txt").substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_NE(ReadBytes(folder / L"saved.reports.txt")
+                  .find("Errorlevel:  -1073741510\r\nNo report: the console window was closed"),
+              std::string::npos);
 }
 
 } // namespace
