@@ -3,19 +3,17 @@
 #include <charconv>
 
 #include "platform/text.h"
+#include "scan/run_log.h"
 
 namespace tolvane {
 namespace {
 
-constexpr std::string_view kLineEnd = "\r\n";
 constexpr std::string_view kRecordMark = "Tolvane: the command has ended\r\nExit Code: ";
 constexpr std::string_view kReportSuffix = ".reports.txt";
 constexpr std::string_view kLogSuffix = ".txt";
-constexpr std::string_view kHeaderLead = "Drive [";
-constexpr std::string_view kHeaderCommand = "]  Command:  ";
-constexpr std::string_view kHeaderStarted = "  Started:  ";
-constexpr std::string_view kHeaderCompleted = "  /  Completed:  ";
-constexpr std::string_view kHeaderExitCode = "  Errorlevel:  ";
+// The header names its parts with the log entry's labels, set apart by two blanks.
+constexpr std::string_view kHeaderGap = "  ";
+constexpr std::string_view kHeaderDriveEnd = "]";
 
 void AppendUtf8(std::string& text, char32_t code) {
     if (code < 0x80) {
@@ -81,11 +79,11 @@ std::string ConsoleReportText(const std::vector<ConsoleRow>& rows, bool earlierL
     std::string text;
     if (earlierLinesLost) {
         text += kEarlierLinesLost;
-        text += kLineEnd;
+        text += kCrLf;
     }
     for (const std::string& line : lines) {
         text += line;
-        text += kLineEnd;
+        text += kCrLf;
     }
     return text;
 }
@@ -93,7 +91,7 @@ std::string ConsoleReportText(const std::vector<ConsoleRow>& rows, bool earlierL
 std::string CompletionRecord(const Completion& completion) {
     std::string record(kRecordMark);
     record += std::to_string(completion.ExitCode);
-    record += kLineEnd;
+    record += kCrLf;
     record += completion.ReportText;
     return record;
 }
@@ -103,7 +101,7 @@ std::optional<Completion> ParseCompletionRecord(std::string_view bytes) {
         return std::nullopt;
     }
     bytes.remove_prefix(kRecordMark.size());
-    const auto lineEnd = bytes.find(kLineEnd);
+    const auto lineEnd = bytes.find(kCrLf);
     if (lineEnd == std::string_view::npos) {
         return std::nullopt;
     }
@@ -114,7 +112,7 @@ std::optional<Completion> ParseCompletionRecord(std::string_view bytes) {
     if (error != std::errc() || end != last || lineEnd == 0) {
         return std::nullopt;
     }
-    completion.ReportText = bytes.substr(lineEnd + kLineEnd.size());
+    completion.ReportText = bytes.substr(lineEnd + kCrLf.size());
     return completion;
 }
 
@@ -130,17 +128,21 @@ std::string ReportFilePath(std::string_view logFilePath) {
 std::string ReportHeader(std::string_view drive, std::string_view commandLine,
                          std::string_view started, std::string_view completed,
                          std::string_view exitCodeText) {
-    std::string header(kHeaderLead);
+    std::string header(kDriveLead);
     header += AsciiUpper(drive);
-    header += kHeaderCommand;
+    header += kHeaderDriveEnd;
+    header += kHeaderGap;
+    header += kStatusCommandPrefix;
     header += commandLine;
-    header += kHeaderStarted;
+    header += kHeaderGap;
+    header += kStartedLabel;
     header += started;
-    header += kHeaderCompleted;
+    header += kCompletedLabel;
     header += completed;
-    header += kHeaderExitCode;
+    header += kHeaderGap;
+    header += kErrorlevelLabel;
     header += exitCodeText;
-    header += kLineEnd;
+    header += kCrLf;
     return header;
 }
 

@@ -5,13 +5,9 @@
 namespace tolvane {
 namespace {
 
-constexpr std::string_view kStartedLabel = "Started:  ";
-constexpr std::string_view kCompletedLabel = "  /  Completed:  ";
-constexpr std::string_view kErrorlevelLabel = "Errorlevel:  ";
 constexpr std::string_view kLimitLead = "A preset [";
 constexpr std::string_view kLimitMiddle = "] scan limit was reached for drive [";
 constexpr std::string_view kLimitTail = "]\r\nRescanning for this drive is cancelled.\r\n\r\n";
-constexpr std::string_view kDriveGoneLead = "Drive [";
 constexpr std::string_view kDriveGoneTail =
     "] is no longer present.\r\nRescanning for this drive is cancelled.\r\n\r\n";
 constexpr std::string_view kShutdownFailedLead = "The shutdown could not be started:  ";
@@ -111,7 +107,7 @@ void AppendPassFailure(RunLog& log, std::string_view failureMessage, std::string
 }
 
 void AppendDriveGone(RunLog& log, std::string_view driveLetter) {
-    std::string text(kDriveGoneLead);
+    std::string text(kDriveLead);
     text += AsciiUpper(driveLetter);
     text += kDriveGoneTail;
     log.Append(text);

@@ -13,6 +13,12 @@ namespace tolvane {
 inline constexpr std::string_view kCrLf = "\r\n";
 
 inline constexpr std::string_view kStatusCommandPrefix = "Command:  ";
+// The labels of a pass's entry, which the pass's report header repeats.
+inline constexpr std::string_view kStartedLabel = "Started:  ";
+inline constexpr std::string_view kCompletedLabel = "  /  Completed:  ";
+inline constexpr std::string_view kErrorlevelLabel = "Errorlevel:  ";
+// A drive named in its own lines: "Drive [D:] ...".
+inline constexpr std::string_view kDriveLead = "Drive [";
 // What stands for the exit code of a pass that did not run to its end, before the reason.
 inline constexpr std::string_view kNoExitCodeLead = "none - ";
 inline constexpr std::string_view kStatusNotYetStarted = "Command:  Not Yet Started";
