@@ -233,6 +233,19 @@ bool WriteFileBytes(const std::string& filePath, std::string_view bytes, bool ov
     }
 }
 
+std::string ReadFileBytes(const std::string& filePath) {
+    win32::ScopedHandle file(CreateFileW(win32::ExtendedFullPath(filePath).c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string bytes;
+    char chunk[65536];
+    DWORD got = 0;
+    while (file && ReadFile(file.Get(), chunk, sizeof(chunk), &got, nullptr) && got > 0) {
+        bytes.append(chunk, got);
+    }
+    return bytes;
+}
+
 bool Win32TextFileWriter::SaveTextToFile(const std::string& filePath, const std::string& text,
                                          bool overwrite, std::string* reason) {
     try {

@@ -41,4 +41,7 @@ private:
 bool WriteFileBytes(const std::string& filePath, std::string_view bytes, bool overwrite,
                     std::string& reason);
 
+// The file's bytes as they are; as far as they could be read, nothing when it cannot be opened.
+std::string ReadFileBytes(const std::string& filePath);
+
 } // namespace tolvane

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+#include <cwchar>
 #include <vector>
 
 #include "log/text_file_writer_win32.h"
@@ -16,34 +18,41 @@ namespace {
 using win32::ScopedHandle;
 
 constexpr std::wstring_view kHostSwitch = L"/console-host";
+constexpr std::wstring_view kGoEventLead = L"Tolvane console go ";
 constexpr std::wstring_view kStartedEventLead = L"Tolvane console host ";
 constexpr std::string_view kNoConsole = "No report: the console could not be made (";
 constexpr std::string_view kReasonEnd = ").";
 
-struct HostRequest {
+struct HostArguments {
     std::wstring RecordPath;
-    std::string CommandLine;
+    HANDLE Parent = nullptr;
 };
 
-// The switch, a blank, the record's path in quotes, blanks and the command line as the run
-// composed it; nothing when any of it is missing.
-std::optional<HostRequest> ParseRequest(std::wstring_view rest) {
+// The switch, a blank, the record's path in quotes, blanks and the inherited handle of the
+// program in decimal; nothing when any of it is missing.
+std::optional<HostArguments> ParseArguments(std::wstring_view rest) {
     const auto open = rest.find_first_not_of(L' ');
     if (open == std::wstring_view::npos || rest[open] != L'"') {
         return std::nullopt;
     }
     const auto close = rest.find(L'"', open + 1);
-    const auto command = close == std::wstring_view::npos ? std::wstring_view::npos
-                                                          : rest.find_first_not_of(L' ', close + 1);
-    if (command == std::wstring_view::npos || close == open + 1) {
+    const auto number = close == std::wstring_view::npos ? std::wstring_view::npos
+                                                         : rest.find_first_not_of(L' ', close + 1);
+    if (number == std::wstring_view::npos || close == open + 1) {
         return std::nullopt;
     }
-    return HostRequest{std::wstring(rest.substr(open + 1, close - open - 1)),
-                       win32::Narrow(rest.substr(command))};
+    wchar_t* end = nullptr;
+    const std::wstring digits(rest.substr(number));
+    const unsigned long long value = std::wcstoull(digits.c_str(), &end, 10);
+    if (value == 0 || *end != L'\0') {
+        return std::nullopt;
+    }
+    return HostArguments{std::wstring(rest.substr(open + 1, close - open - 1)),
+                         reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(value))};
 }
 
-// The console of this process, or false and why not.
-bool MakeConsole(const ResolvedCommand& command, ScopedHandle& output, DWORD& error) {
+// The console of this process, hidden as the process was started, or false and why not.
+bool MakeConsole(ScopedHandle& output, DWORD& error) {
     FreeConsole();
     if (!AllocConsole()) {
         error = GetLastError();
@@ -57,18 +66,28 @@ bool MakeConsole(const ResolvedCommand& command, ScopedHandle& output, DWORD& er
         FreeConsole();
         return false;
     }
-    // The title a console made for the command itself would have.
-    SetConsoleTitleW(win32::Widen(command.ApplicationPath).c_str());
     return true;
 }
 
-// Tall enough to keep the rows a report keeps, its width left as the user set it. Done once the
-// command runs, so that it costs the start nothing (Wine's console takes hundreds of
-// milliseconds over it); the rows written meanwhile stay where they are.
+// Titled as a console made for the command itself would be, and shown as asked: activated and
+// brought to the front (which the program allowed this host) when shown normally.
+void ShowConsole(const ResolvedCommand& command, int showState) {
+    SetConsoleTitleW(win32::Widen(command.ApplicationPath).c_str());
+    HWND console = GetConsoleWindow();
+    ShowWindow(console, showState);
+    if (showState == SW_SHOWNORMAL) {
+        SetForegroundWindow(console);
+    }
+}
+
+// Tall enough to keep the rows a report keeps, its width left as the user set it. Done while the
+// host waits for its pass, and asked back at once so that the console has done the work before
+// the pass needs it: Wine's console takes a second or two over it.
 void EnlargeBuffer(HANDLE output) {
     CONSOLE_SCREEN_BUFFER_INFO info{};
     if (GetConsoleScreenBufferInfo(output, &info) && info.dwSize.Y < kConsoleRowsKept) {
         SetConsoleScreenBufferSize(output, {info.dwSize.X, static_cast<SHORT>(kConsoleRowsKept)});
+        GetConsoleScreenBufferInfo(output, &info);
     }
 }
 
@@ -100,31 +119,53 @@ std::string ReadReport(HANDLE output) {
 
 void SignalStarted(const std::wstring& recordPath) {
     ScopedHandle started(
-        OpenEventW(EVENT_MODIFY_STATE, FALSE, ConsoleHostStartedEventName(recordPath).c_str()));
+        OpenEventW(EVENT_MODIFY_STATE, FALSE,
+                   ConsoleHostEventName(recordPath, ConsoleHostEvent::Started).c_str()));
     if (started) {
         SetEvent(started.Get());
     }
 }
 
+// Waits for the program's request with the console made; a program that ends first, or a
+// request that is not there, leaves nothing to run.
+std::optional<ConsoleRequest> AwaitRequest(const HostArguments& arguments) {
+    const ScopedHandle parent(arguments.Parent);
+    const ScopedHandle go(
+        OpenEventW(SYNCHRONIZE, FALSE,
+                   ConsoleHostEventName(arguments.RecordPath, ConsoleHostEvent::Go).c_str()));
+    const HANDLE either[] = {go.Get(), parent.Get()};
+    if (!go || WaitForMultipleObjects(2, either, FALSE, INFINITE) != WAIT_OBJECT_0) {
+        DeleteFileW(arguments.RecordPath.c_str());
+        return std::nullopt;
+    }
+    return ParseRequestRecord(ReadFileBytes(win32::Narrow(arguments.RecordPath)));
+}
+
 // The command runs in the host's console, or, where none could be made, in one of its own as a
 // pass runs without a host; the record is written only once the command has ended.
-int RunConsoleHost(const HostRequest& request) {
-    const ResolvedCommand command = ResolveCommand(request.CommandLine, win32::SystemFolder());
+int RunConsoleHost(const HostArguments& arguments) {
     ScopedHandle output;
     DWORD consoleError = 0;
-    const bool inOwnConsole = MakeConsole(command, output, consoleError);
-    STARTUPINFOW own{};
-    GetStartupInfoW(&own);
+    const bool inOwnConsole = MakeConsole(output, consoleError);
+    if (inOwnConsole) {
+        EnlargeBuffer(output.Get());
+    }
+    const std::optional<ConsoleRequest> request = AwaitRequest(arguments);
+    if (!request) {
+        return ERROR_CANCELLED;
+    }
+    const ResolvedCommand command = ResolveCommand(request->CommandLine, win32::SystemFolder());
     ScopedHandle process;
     const DWORD failure = StartChildProcess(
-        command, own.wShowWindow,
+        command, request->ShowState,
         (inOwnConsole ? 0 : CREATE_NEW_CONSOLE) | CREATE_DEFAULT_ERROR_MODE, process);
     if (failure != 0) {
         return static_cast<int>(failure);
     }
-    SignalStarted(request.RecordPath);
+    // The console is shown once the command runs, so that showing it does not delay its start.
+    SignalStarted(arguments.RecordPath);
     if (inOwnConsole) {
-        EnlargeBuffer(output.Get());
+        ShowConsole(command, request->ShowState);
     }
     WaitForSingleObject(process.Get(), INFINITE);
     DWORD exitCode = 0;
@@ -135,7 +176,7 @@ int RunConsoleHost(const HostRequest& request) {
                                        std::string(kReasonEnd) + "\r\n";
     // A record that cannot be written leaves a pass whose end was not seen: no code is claimed.
     std::string reason;
-    WriteFileBytes(win32::Narrow(request.RecordPath),
+    WriteFileBytes(win32::Narrow(arguments.RecordPath),
                    CompletionRecord({static_cast<std::int32_t>(exitCode), text}), true, reason);
     return static_cast<int>(exitCode);
 }
@@ -143,13 +184,14 @@ int RunConsoleHost(const HostRequest& request) {
 } // namespace
 
 std::wstring ConsoleHostCommandLine(const std::wstring& hostPath, const std::wstring& recordPath,
-                                    const std::string& commandLine) {
+                                    HANDLE parent) {
     return L"\"" + hostPath + L"\" " + std::wstring(kHostSwitch) + L" \"" + recordPath + L"\" " +
-           win32::Widen(commandLine);
+           std::to_wstring(reinterpret_cast<std::uintptr_t>(parent));
 }
 
-std::wstring ConsoleHostStartedEventName(const std::wstring& recordPath) {
-    return std::wstring(kStartedEventLead) + recordPath.substr(recordPath.find_last_of(L'\\') + 1);
+std::wstring ConsoleHostEventName(const std::wstring& recordPath, ConsoleHostEvent event) {
+    return std::wstring(event == ConsoleHostEvent::Go ? kGoEventLead : kStartedEventLead) +
+           recordPath.substr(recordPath.find_last_of(L'\\') + 1);
 }
 
 std::optional<int> RunConsoleHostIfAsked(std::wstring_view arguments) {
@@ -157,8 +199,15 @@ std::optional<int> RunConsoleHostIfAsked(std::wstring_view arguments) {
         (arguments.size() > kHostSwitch.size() && arguments[kHostSwitch.size()] != L' ')) {
         return std::nullopt;
     }
-    const std::optional<HostRequest> request = ParseRequest(arguments.substr(kHostSwitch.size()));
-    return request ? RunConsoleHost(*request) : ERROR_INVALID_PARAMETER;
+    // Out of memory, the host ends without a record: its pass then reads as one whose end was
+    // not seen, and no box waits for an answer where nobody looks.
+    try {
+        const std::optional<HostArguments> parsed =
+            ParseArguments(arguments.substr(kHostSwitch.size()));
+        return parsed ? RunConsoleHost(*parsed) : ERROR_INVALID_PARAMETER;
+    } catch (...) {
+        return ERROR_OUTOFMEMORY;
+    }
 }
 
 } // namespace tolvane

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -8,18 +10,22 @@
 // command runs in, since the program's own process must never be attached to a console (closing
 // a console window ends every process attached to it). The host makes the console, starts the
 // command in it, waits for it, reads the console back row by row and writes the completion
-// record; the program learns from that record alone that the command itself ended.
+// record; the program learns from that record alone that the command itself ended. Hosts are
+// started ahead of their passes, so that keeping the console costs a pass's start next to nothing.
 namespace tolvane {
 
-// The command line that starts the host at hostPath for one pass of commandLine, writing its
-// record to recordPath.
+// The command line that starts a host at hostPath, ahead of its pass: the host makes its console,
+// hidden, and waits until the program has written its request into the record at recordPath and
+// set the host's go event, or until the program (parent, a handle the host inherits) has ended.
 std::wstring ConsoleHostCommandLine(const std::wstring& hostPath, const std::wstring& recordPath,
-                                    const std::string& commandLine);
+                                    HANDLE parent);
 
-// The event the host sets once the command has started, named after the pass's record file
-// (unique in its folder). A host that ends without setting it could not start the command, and
-// its exit code is the system's error code.
-std::wstring ConsoleHostStartedEventName(const std::wstring& recordPath);
+// The events of a host, named after its record file (unique in its folder): the program sets Go
+// once the request is written; the host sets Started once the command has started. A host that
+// ends without setting Started could not start the command, and its exit code is the system's
+// error code.
+enum class ConsoleHostEvent { Go, Started };
+std::wstring ConsoleHostEventName(const std::wstring& recordPath, ConsoleHostEvent event);
 
 // When the program's arguments (its command line without its own path) begin with the private
 // switch: runs the host and gives the process's exit code, the command's own. Incomplete

@@ -9,6 +9,7 @@ namespace tolvane {
 namespace {
 
 constexpr std::string_view kRecordMark = "Tolvane: the command has ended\r\nExit Code: ";
+constexpr std::string_view kRequestMark = "Tolvane: run this command in the console\r\nShow: ";
 constexpr std::string_view kReportSuffix = ".reports.txt";
 constexpr std::string_view kLogSuffix = ".txt";
 // The header names its parts with the log entry's labels, set apart by two blanks.
@@ -65,6 +66,25 @@ std::string RowText(const ConsoleRow& row) {
     return text;
 }
 
+// Reads the mark, a decimal number and CR LF off the front of bytes; false when any is missing.
+bool ReadMarkedNumber(std::string_view& bytes, std::string_view mark, std::int32_t& number) {
+    if (bytes.substr(0, mark.size()) != mark) {
+        return false;
+    }
+    bytes.remove_prefix(mark.size());
+    const auto lineEnd = bytes.find(kCrLf);
+    if (lineEnd == std::string_view::npos || lineEnd == 0) {
+        return false;
+    }
+    const char* last = bytes.data() + lineEnd;
+    const auto [end, error] = std::from_chars(bytes.data(), last, number);
+    if (error != std::errc() || end != last) {
+        return false;
+    }
+    bytes.remove_prefix(lineEnd + kCrLf.size());
+    return true;
+}
+
 } // namespace
 
 std::string ConsoleReportText(const std::vector<ConsoleRow>& rows, bool earlierLinesLost) {
@@ -97,23 +117,24 @@ std::string CompletionRecord(const Completion& completion) {
 }
 
 std::optional<Completion> ParseCompletionRecord(std::string_view bytes) {
-    if (bytes.substr(0, kRecordMark.size()) != kRecordMark) {
+    std::int32_t code = 0;
+    if (!ReadMarkedNumber(bytes, kRecordMark, code)) {
         return std::nullopt;
     }
-    bytes.remove_prefix(kRecordMark.size());
-    const auto lineEnd = bytes.find(kCrLf);
-    if (lineEnd == std::string_view::npos) {
+    return Completion{code, std::string(bytes)};
+}
+
+std::string RequestRecord(const ConsoleRequest& request) {
+    return std::string(kRequestMark) + std::to_string(request.ShowState) + std::string(kCrLf) +
+           request.CommandLine;
+}
+
+std::optional<ConsoleRequest> ParseRequestRecord(std::string_view bytes) {
+    std::int32_t showState = 0;
+    if (!ReadMarkedNumber(bytes, kRequestMark, showState) || bytes.empty()) {
         return std::nullopt;
     }
-    Completion completion;
-    const char* first = bytes.data();
-    const char* last = first + lineEnd;
-    const auto [end, error] = std::from_chars(first, last, completion.ExitCode);
-    if (error != std::errc() || end != last || lineEnd == 0) {
-        return std::nullopt;
-    }
-    completion.ReportText = bytes.substr(lineEnd + kCrLf.size());
-    return completion;
+    return ConsoleRequest{showState, std::string(bytes)};
 }
 
 std::string ReportFilePath(std::string_view logFilePath) {

@@ -37,6 +37,16 @@ struct Completion {
 std::string CompletionRecord(const Completion& completion);
 std::optional<Completion> ParseCompletionRecord(std::string_view bytes);
 
+// What the program hands a console host made ahead of its pass: how to show the console, and the
+// command to run in it. Written to the pass's record file before the host is told to go; a
+// request never reads as a completion record, nor a completion as a request.
+struct ConsoleRequest {
+    std::int32_t ShowState = 0;
+    std::string CommandLine;
+};
+std::string RequestRecord(const ConsoleRequest& request);
+std::optional<ConsoleRequest> ParseRequestRecord(std::string_view bytes);
+
 // The reports file beside a log file: its name less a final ".txt" (any case), then
 // ".reports.txt".
 std::string ReportFilePath(std::string_view logFilePath);

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "log/text_file_writer_win32.h"
 #include "platform/message_loop_win32.h"
 #include "platform/win32_util.h"
 #include "scan/console_host_win32.h"
@@ -52,15 +53,7 @@ public:
     const std::wstring& Path() const { return path_; }
     // The record as the host left it; nothing when there is none, or it is not whole.
     std::optional<Completion> Read() const {
-        ScopedHandle file(CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        std::string bytes;
-        char chunk[65536];
-        DWORD got = 0;
-        while (file && ReadFile(file.Get(), chunk, sizeof(chunk), &got, nullptr) && got > 0) {
-            bytes.append(chunk, got);
-        }
-        return ParseCompletionRecord(bytes);
+        return ParseCompletionRecord(ReadFileBytes(win32::Narrow(path_)));
     }
 
 private:
@@ -163,7 +156,7 @@ std::wstring OwnProgramPath() {
 } // namespace
 
 DWORD StartChildProcess(const ResolvedCommand& command, std::int32_t windowStyle,
-                        DWORD creationFlags, ScopedHandle& process) {
+                        DWORD creationFlags, ScopedHandle& process, bool inheritHandles) {
     const std::wstring application = win32::Widen(command.ApplicationPath);
     std::wstring writable = win32::Widen(command.CommandLine);
     STARTUPINFOW startup{};
@@ -174,7 +167,7 @@ DWORD StartChildProcess(const ResolvedCommand& command, std::int32_t windowStyle
                       ((creationFlags & DETACHED_PROCESS) != 0 ? STARTF_FORCEOFFFEEDBACK : 0);
     startup.wShowWindow = static_cast<WORD>(windowStyle);
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr, FALSE,
+    if (!CreateProcessW(application.c_str(), writable.data(), nullptr, nullptr, inheritHandles,
                         creationFlags, nullptr, nullptr, &startup, &info)) {
         return GetLastError();
     }
@@ -183,7 +176,58 @@ DWORD StartChildProcess(const ResolvedCommand& command, std::int32_t windowStyle
     return 0;
 }
 
+// A console host started ahead of the pass it serves: loaded, its console made and hidden, it
+// waits to be told its command, so that the pass starts about as fast as one without a host.
+struct Win32ProcessHost::SpareHost {
+    std::shared_ptr<RecordFile> Record;
+    ScopedHandle Go;
+    ScopedHandle Started;
+    ScopedHandle Process;
+};
+
 Win32ProcessHost::Win32ProcessHost() : consoleHostPath_(OwnProgramPath()) {}
+
+Win32ProcessHost::Win32ProcessHost(std::wstring consoleHostPath)
+    : consoleHostPath_(std::move(consoleHostPath)) {}
+
+// A host that no pass will use has nothing to lose.
+Win32ProcessHost::~Win32ProcessHost() {
+    if (spare_) {
+        TerminateProcess(spare_->Process.Get(), ERROR_CANCELLED);
+    }
+}
+
+// The host waits on the program's own handle, inherited, so that it never outlives the program.
+std::unique_ptr<Win32ProcessHost::SpareHost> Win32ProcessHost::PrepareHost(std::string& reason) {
+    auto host = std::make_unique<SpareHost>();
+    host->Record = RecordFile::Reserve(reason);
+    if (!host->Record) {
+        return nullptr;
+    }
+    const std::wstring& path = host->Record->Path();
+    host->Go.Reset(CreateEventW(nullptr, TRUE, FALSE,
+                                ConsoleHostEventName(path, ConsoleHostEvent::Go).c_str()));
+    host->Started.Reset(CreateEventW(
+        nullptr, TRUE, FALSE, ConsoleHostEventName(path, ConsoleHostEvent::Started).c_str()));
+    HANDLE own = nullptr;
+    DWORD failure = ERROR_SUCCESS;
+    if (!host->Go || !host->Started ||
+        !DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &own,
+                         SYNCHRONIZE, TRUE, 0)) {
+        failure = GetLastError();
+    } else {
+        const ScopedHandle inherited(own);
+        failure =
+            StartChildProcess({win32::Narrow(consoleHostPath_),
+                               win32::Narrow(ConsoleHostCommandLine(consoleHostPath_, path, own))},
+                              kWindowHidden, kHostFlags, host->Process, true);
+    }
+    if (failure != ERROR_SUCCESS) {
+        reason = win32::ErrorText(failure);
+        return nullptr;
+    }
+    return host;
+}
 
 std::unique_ptr<StartedProcess> Win32ProcessHost::Start(const std::string& commandLine,
                                                         std::int32_t windowStyle,
@@ -201,29 +245,26 @@ std::unique_ptr<StartedProcess>
 Win32ProcessHost::StartKeepingConsole(const std::string& commandLine, std::int32_t windowStyle,
                                       std::string& error) {
     std::string reason;
-    std::shared_ptr<RecordFile> record = RecordFile::Reserve(reason);
-    if (record) {
-        ScopedHandle started(CreateEventW(nullptr, TRUE, FALSE,
-                                          ConsoleHostStartedEventName(record->Path()).c_str()));
-        ScopedHandle host;
-        const DWORD failure =
-            started ? StartChildProcess({win32::Narrow(consoleHostPath_),
-                                         win32::Narrow(ConsoleHostCommandLine(
-                                             consoleHostPath_, record->Path(), commandLine))},
-                                        windowStyle, kHostFlags, host)
-                    : GetLastError();
-        if (failure == 0) {
-            const HANDLE either[] = {started.Get(), host.Get()};
-            if (WaitHandlingEvents(either, kHostStartWaitMs) == WAIT_OBJECT_0 + 1) {
-                DWORD code = 0;
-                GetExitCodeProcess(host.Get(), &code);
-                error = code != 0 && code <= kLargestSystemError ? win32::ErrorText(code)
-                                                                 : std::string(kHostEndedEarly);
-                return nullptr;
-            }
-            return std::make_unique<Win32StartedProcess>(std::move(host), Keeping{record});
+    std::unique_ptr<SpareHost> host = std::move(spare_);
+    if (!host || WaitForSingleObject(host->Process.Get(), 0) != WAIT_TIMEOUT) {
+        host = PrepareHost(reason);
+    }
+    // Written into the file reserved empty, in one go; the host replaces it with its record.
+    if (host && WriteFileBytes(win32::Narrow(host->Record->Path()),
+                               RequestRecord({windowStyle, commandLine}), false, reason)) {
+        AllowSetForegroundWindow(GetProcessId(host->Process.Get()));
+        SetEvent(host->Go.Get());
+        spareWanted_ = true;
+        const HANDLE either[] = {host->Started.Get(), host->Process.Get()};
+        if (WaitHandlingEvents(either, kHostStartWaitMs) == WAIT_OBJECT_0 + 1) {
+            DWORD code = 0;
+            GetExitCodeProcess(host->Process.Get(), &code);
+            error = code != 0 && code <= kLargestSystemError ? win32::ErrorText(code)
+                                                             : std::string(kHostEndedEarly);
+            return nullptr;
         }
-        reason = win32::ErrorText(failure);
+        return std::make_unique<Win32StartedProcess>(std::move(host->Process),
+                                                     Keeping{host->Record});
     }
     ScopedHandle process;
     if (!CreateChild(commandLine, windowStyle, process, error)) {
@@ -271,6 +312,12 @@ void Win32ProcessHost::PumpEvents() {
 }
 
 void Win32ProcessHost::Pause(std::uint32_t milliseconds) {
+    // The next pass's host gets ready while this pass runs, rather than delaying its start.
+    if (spareWanted_) {
+        spareWanted_ = false;
+        std::string unused;
+        spare_ = PrepareHost(unused);
+    }
     const DWORD start = TickMs();
     for (;;) {
         const DWORD elapsed = TickMs() - start;

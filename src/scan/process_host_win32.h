@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "platform/command_resolution.h"
@@ -16,8 +17,10 @@ namespace tolvane {
 class Win32ProcessHost : public ProcessHost {
 public:
     Win32ProcessHost();
-    explicit Win32ProcessHost(std::wstring consoleHostPath)
-        : consoleHostPath_(std::move(consoleHostPath)) {}
+    explicit Win32ProcessHost(std::wstring consoleHostPath);
+    Win32ProcessHost(const Win32ProcessHost&) = delete;
+    Win32ProcessHost& operator=(const Win32ProcessHost&) = delete;
+    ~Win32ProcessHost() override;
 
     std::unique_ptr<StartedProcess> Start(const std::string& commandLine, std::int32_t windowStyle,
                                           std::string& error) override;
@@ -31,19 +34,26 @@ public:
     std::uint32_t TickMs() override;
 
 private:
+    struct SpareHost;
+    // A host ready for its pass, or nothing and why not.
+    std::unique_ptr<SpareHost> PrepareHost(std::string& reason);
     // Waits for either handle, handling window events meanwhile; as WaitForMultipleObjects.
     DWORD WaitHandlingEvents(const HANDLE (&handles)[2], DWORD milliseconds);
 
     std::wstring consoleHostPath_;
+    // Made ready during a pass, at its first pause, for the next one.
+    std::unique_ptr<SpareHost> spare_;
+    bool spareWanted_ = false;
     // A WM_QUIT met while waiting is handed back to the main loop once the wait is over.
     bool quitPending_ = false;
     int quitCode_ = 0;
 };
 
-// Starts a resolved command as the program starts every child: shown as asked, inheriting no
-// handle, with the system's default error mode (the program itself fails critical errors
-// quietly). 0, or the system's error code.
+// Starts a resolved command as the program starts every child: shown as asked, with the system's
+// default error mode (the program itself fails critical errors quietly), inheriting no handle
+// unless asked to inherit the inheritable ones. 0, or the system's error code.
 DWORD StartChildProcess(const ResolvedCommand& command, std::int32_t windowStyle,
-                        DWORD creationFlags, win32::ScopedHandle& process);
+                        DWORD creationFlags, win32::ScopedHandle& process,
+                        bool inheritHandles = false);
 
 } // namespace tolvane

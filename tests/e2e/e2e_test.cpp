@@ -6,6 +6,7 @@
 #include <dlgs.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -47,6 +48,19 @@ bool PressAltAnd(HWND window, WORD key, WORD next = 0) {
     return WaitUntil([window] { return GetForegroundWindow() == window; },
                      std::chrono::seconds(3)) &&
            SendInput(count, keys, sizeof(INPUT)) == count;
+}
+
+std::vector<PROCESSENTRY32W> Processes() {
+    std::vector<PROCESSENTRY32W> all;
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
+        all.push_back(entry);
+    }
+    CloseHandle(snapshot);
+    return all;
 }
 
 // Alone in its folder, the program has no help document beside it.
@@ -166,6 +180,12 @@ TEST(EndToEnd, ADebugModeRunClosedDuringAPassSavesTheWindowsLogAndEnds) {
     const std::string closing = Narrow(kMainCaption) + " - closing when this pass ends";
     EXPECT_TRUE(WaitUntil([&] { return TextOf(window) == closing; }, std::chrono::seconds(1)));
     EXPECT_EQ(program.WaitForExit(10000), 0u);
+    EXPECT_TRUE(WaitUntil([&] {
+        const std::vector<PROCESSENTRY32W> all = Processes();
+        return std::none_of(all.begin(), all.end(), [&](const auto& process) {
+            return process.th32ParentProcessID == program.Id();
+        });
+    })) << "a console host outlived the program";
     const std::string saved = ReadBytes(folder / L"run log.txt");
     EXPECT_TRUE(saved.starts_with(log) && saved.find("Errorlevel:  3", log.size()) != log.npos)
         << saved;
@@ -191,20 +211,20 @@ TEST(EndToEnd, AClosedConsoleNeverReadsAsNoErrorsAndSaveLogWritesTheReportsBesid
     ASSERT_TRUE(ChooseListItem(Control(window, W::Drive1), L"t:"));
     PostMessageW(Control(window, W::Command1), BM_CLICK, 0, 0);
     ASSERT_TRUE(Answer(program.WaitForWindow()));
-    // The console's owner is the program's own child; ending it ends the console and the check.
+    // The console's owner is the program's own child that runs the batch file (another one,
+    // ready for the next pass, waits beside it); ending it ends the console and the check.
     HANDLE host = nullptr;
     ASSERT_TRUE(WaitUntil([&] {
-        const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-        PROCESSENTRY32W entry{};
-        entry.dwSize = sizeof(entry);
-        for (BOOL more = Process32FirstW(snapshot, &entry); more && host == nullptr;
-             more = Process32NextW(snapshot, &entry)) {
-            if (entry.th32ParentProcessID == program.Id() &&
-                _wcsicmp(entry.szExeFile, L"tolvane.exe") == 0) {
-                host = OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID);
+        const std::vector<PROCESSENTRY32W> all = Processes();
+        for (const PROCESSENTRY32W& helper : all) {
+            const bool running = std::any_of(all.begin(), all.end(), [&](const auto& process) {
+                return process.th32ParentProcessID == helper.th32ProcessID;
+            });
+            if (helper.th32ParentProcessID == program.Id() && running && host == nullptr &&
+                _wcsicmp(helper.szExeFile, L"tolvane.exe") == 0) {
+                host = OpenProcess(PROCESS_TERMINATE, FALSE, helper.th32ProcessID);
             }
         }
-        CloseHandle(snapshot);
         return host != nullptr;
     }));
     ASSERT_TRUE(WaitUntil([&] { return fs::exists(started); }, std::chrono::seconds(10)));

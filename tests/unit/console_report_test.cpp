@@ -43,6 +43,13 @@ TEST(ConsoleReport, OnlyAWholeCompletionRecordTellsThatTheCommandEnded) {
         EXPECT_FALSE(ParseCompletionRecord(record.substr(0, cut))) << cut;
     }
     EXPECT_FALSE(ParseCompletionRecord("Tolvane: the command has ended\r\nExit Code: 3x\r\n"));
+    // A host's request left in the record file by a host that never ran is no completion.
+    const std::string request = RequestRecord({2, "chkdsk d: /X"});
+    EXPECT_FALSE(ParseCompletionRecord(request));
+    EXPECT_FALSE(ParseRequestRecord(record));
+    EXPECT_EQ(ParseRequestRecord(request)->ShowState, 2);
+    EXPECT_EQ(ParseRequestRecord(request)->CommandLine, "chkdsk d: /X");
+    EXPECT_FALSE(ParseRequestRecord(RequestRecord({1, ""})));
 }
 
 TEST(ConsoleReport, TheReportsFileStandsBesideTheLogAndEachReportNamesItsPass) {
