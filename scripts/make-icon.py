@@ -10,6 +10,7 @@ import struct
 import subprocess
 import sys
 import tempfile
+import zlib
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 TARGET = os.path.join(ROOT, "src", "app", "tolvane.ico")
@@ -103,6 +104,28 @@ def palette_image(path, size):
     return dib(size, size, 8, bytes(pixels), and_mask(alpha, size), palette)
 
 
+def chunk(kind, data):
+    return (struct.pack(">I", len(data)) + kind + data +
+            struct.pack(">I", zlib.crc32(kind + data)))
+
+
+def unfiltered_png(path, size):
+    """The PNG's pixels again with every row stored unfiltered: the drawing's flat areas then
+    deflate to some 6 KB less than with ImageMagick's choice of filters. Its colour chunks are
+    kept; its time stamps and notes are not, so that two runs write the same file."""
+    with open(path, "rb") as png:
+        data = png.read()
+    kept = b""
+    position = 8
+    while position < len(data):
+        length, kind = struct.unpack(">I4s", data[position:position + 8])
+        if kind in (b"IHDR", b"gAMA", b"cHRM", b"sRGB", b"bKGD"):
+            kept += data[position:position + 12 + length]
+        position += 12 + length
+    rows = b"".join(b"\0" + row for row in rgba_rows(path, size))
+    return data[:8] + kept + chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b"")
+
+
 def main():
     with tempfile.TemporaryDirectory() as work:
         master = os.path.join(work, "master.png")
@@ -116,8 +139,7 @@ def main():
         images.append((32, 8, palette_image(small[32], 32)))
         for size in (16, 32, 48):
             images.append((size, 32, true_colour_image(small[size], size)))
-        with open(master, "rb") as png:
-            images.append((256, 32, png.read()))
+        images.append((256, 32, unfiltered_png(master, 256)))
 
         offset = 6 + 16 * len(images)
         directory = struct.pack("<HHH", 0, 1, len(images))

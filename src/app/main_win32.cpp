@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <exception>
 #include <memory>
 #include <optional>
@@ -140,6 +141,19 @@ void ShowFailure(std::string_view error) noexcept {
 }
 
 } // namespace
+
+#if defined(__GLIBCXX__)
+// The barrier of wWinMain shows every exception in a box; what still reaches std::terminate
+// (a throw from a noexcept function, or from the console host before the barrier) ends the
+// program as before, by abort. libstdc++'s own handler would first print the exception's type
+// to standard error, which nobody reads for this program, and its demangler and printf come to
+// some 45 KB of the file.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+    std::abort();
+}
+} // namespace __gnu_cxx
+#endif
 
 // No exception ends the program unseen, whether it comes from the start or the message loop.
 // The console host of a pass is this program too: its private switch is heard before anything

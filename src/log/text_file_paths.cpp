@@ -1,6 +1,6 @@
 #include "log/text_file_paths.h"
 
-#include <cstdio>
+#include "platform/text.h"
 
 namespace tolvane {
 
@@ -26,10 +26,9 @@ std::string TemporaryPathBeside(std::string_view fullPath, std::uint32_t process
     if (slash == std::string_view::npos || slash + 1 == fullPath.size()) {
         return {};
     }
-    char name[40];
-    std::snprintf(name, sizeof(name), "~tolvane-%x-%x.tmp", static_cast<unsigned>(processId),
-                  static_cast<unsigned>(attempt));
-    return std::string(fullPath.substr(0, slash + 1)) + name;
+    return std::string(fullPath.substr(0, slash + 1)) + "~tolvane-" +
+           HexDigits(processId, 1, HexLetters::Lower) + "-" +
+           HexDigits(attempt, 1, HexLetters::Lower) + ".tmp";
 }
 
 } // namespace tolvane

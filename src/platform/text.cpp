@@ -25,6 +25,19 @@ bool EndsWithIgnoringAsciiCase(std::string_view text, std::string_view tail) {
            EqualsIgnoringAsciiCase(text.substr(text.size() - tail.size()), tail);
 }
 
+std::string HexDigits(std::uint32_t value, std::size_t width, HexLetters letters) {
+    const char* digits = letters == HexLetters::Upper ? "0123456789ABCDEF" : "0123456789abcdef";
+    std::string text;
+    do {
+        text.insert(text.begin(), digits[value % 16]);
+        value /= 16;
+    } while (value != 0);
+    if (text.size() < width) {
+        text.insert(0, width - text.size(), '0');
+    }
+    return text;
+}
+
 std::string InFolder(std::string_view folder, std::string_view name) {
     std::string path(folder);
     if (path.empty() || path.back() != '\\') {

@@ -2,7 +2,6 @@
 
 #include "platform/text.h"
 
-#include <cstdio>
 #include <limits>
 
 namespace tolvane {
@@ -130,10 +129,8 @@ std::string SerialNumberText(std::int32_t serial) {
         return {};
     }
     const auto bits = static_cast<std::uint32_t>(serial);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04X-%04X", static_cast<unsigned>(bits >> 16),
-                  static_cast<unsigned>(bits & 0xFFFFu));
-    return text;
+    return HexDigits(bits >> 16, 4, HexLetters::Upper) + "-" +
+           HexDigits(bits & 0xFFFFu, 4, HexLetters::Upper);
 }
 
 CDriveInfo::CDriveInfo(DriveQuery& query) : query_(query) {

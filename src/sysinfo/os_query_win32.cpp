@@ -5,11 +5,12 @@
 #include <oleauto.h>
 #include <wbemidl.h>
 
-#include <cstdio>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/text.h"
 #include "platform/win32_util.h"
 
 namespace tolvane {
@@ -75,8 +76,8 @@ private:
 };
 
 std::string StepFailure(const char* step, HRESULT result) {
-    char code[16];
-    std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
+    const std::string code =
+        "0x" + HexDigits(static_cast<std::uint32_t>(result), 8, HexLetters::Upper);
     return std::string(step) + " failed (" + code +
            "): " + win32::ErrorText(static_cast<DWORD>(result));
 }
