@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <climits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,6 +20,8 @@ using win32::Widen;
 // From dbt.h.
 constexpr WPARAM kDeviceArrival = 0x8000;
 constexpr WPARAM kDeviceRemoveComplete = 0x8004;
+// A text position beyond any log's end.
+constexpr int kPastTheEnd = INT_MAX;
 
 constexpr std::pair<WidgetId, ScanMode> kScanModeButtons[] = {
     {WidgetId::ScanOnly, ScanMode::ScanOnly},       {WidgetId::ScanFast, ScanMode::ScanFast},
@@ -320,8 +323,8 @@ void MainWindow::OnLogAppended(std::string_view text) {
     // append would grow slower with each pass.
     const std::wstring wide = Widen(text);
     appendingLog_ = true;
-    const int end = GetWindowTextLengthW(box);
-    SendMessageW(box, EM_SETSEL, static_cast<WPARAM>(end), end);
+    // The box clamps a position past its end to the end, so the length need not be asked.
+    SendMessageW(box, EM_SETSEL, kPastTheEnd, kPastTheEnd);
     SendMessageW(box, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
     SendMessageW(box, EM_SCROLLCARET, 0, 0);
     appendingLog_ = false;

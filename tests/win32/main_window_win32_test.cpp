@@ -292,6 +292,9 @@ TEST_F(MainWindowTest, WritesOfTheProgramShowInTheControlsAndTheLogBox) {
         model.Log().Append(entry);
     }
     EXPECT_EQ(TextOf(box), model.Log().Text());
+    DWORD caret = 0; // at the end, which the append reached without asking for the length
+    SendMessageW(box, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+    EXPECT_EQ(caret, static_cast<DWORD>(GetWindowTextLengthW(box)));
     EXPECT_GT(SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0),
               SendMessageW(box, EM_GETLINECOUNT, 0, 0) - 20);
     SetWindowTextW(box, L"kept by the user\r\n");
