@@ -2,7 +2,8 @@
 // back-to-back rescans: drive T:, which the stand-in chkdsk rejects at once (exit code 1), with
 // auto-save on. Then a bare edit box styled as the log box gets the same two appends per pass,
 // so that the box's own share stands beside the program's.
-// Usage: tolvane_long_run TOLVANE_EXE [PASSES]
+// Usage: tolvane_long_run TOLVANE_EXE [PASSES [MINUTES]]: it stops at PASSES passes (10,000 by
+// default) or after MINUTES, whichever comes first.
 #include <windows.h>
 
 #include <dlgs.h>
@@ -165,6 +166,12 @@ bool StartRun(Child& program, HWND window, const JournalWatch& journal) {
     });
 }
 
+// How long the program's run goes on: this many passes, but not beyond the time limit.
+struct RunPlan {
+    size_t Passes = 0;
+    Clock::time_point Deadline;
+};
+
 struct LatencySample {
     double Ms;
     size_t Pass;
@@ -184,15 +191,16 @@ void PrintProgress(const Child& program, HWND window, const JournalWatch& journa
     std::fflush(stdout);
 }
 
-// Window message round trips every two seconds until the run has made `passes` passes, has
-// stalled or has ended.
+// Window message round trips every two seconds until the run has made its passes, has run out
+// of time, has stalled or has ended.
 std::vector<LatencySample> SampleLatency(Child& program, HWND window, const JournalWatch& journal,
-                                         size_t passes) {
+                                         const RunPlan& plan) {
     std::vector<LatencySample> samples;
     auto nextSample = Clock::now();
     auto lastProgress = Clock::now();
     size_t seen = journal.Passes();
-    while (journal.Passes() < passes && program.WaitForExit(0) == STILL_ACTIVE) {
+    while (journal.Passes() < plan.Passes && Clock::now() < plan.Deadline &&
+           program.WaitForExit(0) == STILL_ACTIVE) {
         if (journal.Passes() != seen) {
             if (journal.Passes() / kProgressEvery != seen / kProgressEvery) {
                 PrintProgress(program, window, journal);
@@ -257,10 +265,10 @@ struct ProgramRun {
 
 // Everything about the run but its start: the figures while it runs and before it is closed.
 ProgramRun MeasureRun(Child& program, HWND window, const TempFolder& folder,
-                      const JournalWatch& journal, size_t passes) {
+                      const JournalWatch& journal, const RunPlan& plan) {
     const SIZE_T startSet = WorkingSet(program.Id());
     const auto began = Clock::now();
-    const std::vector<LatencySample> samples = SampleLatency(program, window, journal, passes);
+    const std::vector<LatencySample> samples = SampleLatency(program, window, journal, plan);
     const SIZE_T endSet = WorkingSet(program.Id());
     const LogReading log = ReadLog(Control(window, W::ErrorDescText), folder / L"run log.txt");
     const std::uintmax_t reportBytes = FileSize(folder / L"run log.reports.txt");
@@ -284,7 +292,7 @@ ProgramRun MeasureRun(Child& program, HWND window, const TempFolder& folder,
     return ProgramRun{stamps, log.Text};
 }
 
-std::optional<ProgramRun> RunProgram(const std::wstring& programPath, size_t passes) {
+std::optional<ProgramRun> RunProgram(const std::wstring& programPath, const RunPlan& plan) {
     TempFolder folder;
     const Undo journalFile =
         SetVariable(L"TOLVANE_STANDIN_JOURNAL", (folder / L"journal.txt").wstring());
@@ -296,13 +304,13 @@ std::optional<ProgramRun> RunProgram(const std::wstring& programPath, size_t pas
     Child program((folder / L"tolvane.exe").wstring());
     HWND window = program.WaitForWindow(kMainCaption);
     std::printf("tolvane.exe, %zu passes of T: with chkdsk exiting 1 at once, auto-save on:\n",
-                passes);
+                plan.Passes);
     if (window == nullptr || !SetUpRun(program, window, folder) ||
         !StartRun(program, window, journal)) {
         std::puts("  the run could not be set up or started");
         return std::nullopt;
     }
-    return MeasureRun(program, window, folder, journal, passes);
+    return MeasureRun(program, window, folder, journal, plan);
 }
 
 // The two appends of the log's last whole pass: its start, then its result.
@@ -376,18 +384,23 @@ std::vector<Clock::time_point> RunBareBox(const std::wstring& start, const std::
 
 // The program's run first: the bare box takes its texts from the log it made.
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 2 || argc > 3) {
-        std::fputs("usage: tolvane_long_run TOLVANE_EXE [PASSES]\n", stderr);
+    if (argc < 2 || argc > 4) {
+        std::fputs("usage: tolvane_long_run TOLVANE_EXE [PASSES [MINUTES]]\n", stderr);
         return 2;
     }
-    const size_t passes = argc == 3 ? std::wcstoul(argv[2], nullptr, 10) : kDefaultPasses;
+    const RunPlan plan{argc > 2 ? std::wcstoul(argv[2], nullptr, 10) : kDefaultPasses,
+                       argc > 3
+                           ? Clock::now() + std::chrono::minutes(std::wcstol(argv[3], nullptr, 10))
+                           : Clock::time_point::max()};
     // CTest names the program in Unix form, which Wine reads as a path on the current drive.
-    const std::optional<ProgramRun> run = RunProgram(fs::absolute(argv[1]).wstring(), passes);
+    const std::optional<ProgramRun> run = RunProgram(fs::absolute(argv[1]).wstring(), plan);
     const auto appends = run ? LastPassAppends(run->Log) : std::nullopt;
     if (!appends) {
         std::puts("no whole pass in the log: no texts for the bare box");
         return 1;
     }
+    // As many passes as the program made, should its time have run out first.
+    const size_t passes = std::min(plan.Passes, run->Stamps.size());
     std::printf("bare edit box styled as the log box, %zu passes of the same two appends "
                 "(%zu and %zu characters):\n",
                 passes, appends->first.size(), appends->second.size());
