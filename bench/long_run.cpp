@@ -265,8 +265,7 @@ struct ProgramRun {
 
 // Everything about the run but its start: the figures while it runs and before it is closed.
 ProgramRun MeasureRun(Child& program, HWND window, const TempFolder& folder,
-                      const JournalWatch& journal, const RunPlan& plan) {
-    const SIZE_T startSet = WorkingSet(program.Id());
+                      const JournalWatch& journal, const RunPlan& plan, SIZE_T startSet) {
     const auto began = Clock::now();
     const std::vector<LatencySample> samples = SampleLatency(program, window, journal, plan);
     const SIZE_T endSet = WorkingSet(program.Id());
@@ -305,12 +304,13 @@ std::optional<ProgramRun> RunProgram(const std::wstring& programPath, const RunP
     HWND window = program.WaitForWindow(kMainCaption);
     std::printf("tolvane.exe, %zu passes of T: with chkdsk exiting 1 at once, auto-save on:\n",
                 plan.Passes);
-    if (window == nullptr || !SetUpRun(program, window, folder) ||
-        !StartRun(program, window, journal)) {
+    const bool ready = window != nullptr && SetUpRun(program, window, folder);
+    const SIZE_T startSet = WorkingSet(program.Id());
+    if (!ready || !StartRun(program, window, journal)) {
         std::puts("  the run could not be set up or started");
         return std::nullopt;
     }
-    return MeasureRun(program, window, folder, journal, plan);
+    return MeasureRun(program, window, folder, journal, plan, startSet);
 }
 
 // The two appends of the log's last whole pass: its start, then its result.
