@@ -186,7 +186,7 @@ int RunConsoleHost(const HostArguments& arguments) {
 std::wstring ConsoleHostCommandLine(const std::wstring& hostPath, const std::wstring& recordPath,
                                     HANDLE parent) {
     return L"\"" + hostPath + L"\" " + std::wstring(kHostSwitch) + L" \"" + recordPath + L"\" " +
-           std::to_wstring(reinterpret_cast<std::uintptr_t>(parent));
+           win32::Widen(std::to_string(reinterpret_cast<std::uintptr_t>(parent)));
 }
 
 std::wstring ConsoleHostEventName(const std::wstring& recordPath, ConsoleHostEvent event) {
