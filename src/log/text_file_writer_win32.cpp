@@ -17,35 +17,29 @@ using win32::ScopedHandle;
 constexpr std::uint32_t kTemporaryNameAttempts = 16;
 constexpr DWORD kLargestWrite = 1u << 30;
 
-// text as the file holds it: ANSI code page bytes and one CR LF; the error when the text cannot
-// be converted at all (too long for the conversion calls).
-DWORD AnsiFileBytes(const std::string& text, std::string& bytes) {
-    bytes.clear();
-    if (!text.empty()) {
-        if (text.size() > static_cast<std::size_t>(INT_MAX)) {
-            return ERROR_FILE_TOO_LARGE;
-        }
-        const std::wstring wide = win32::Widen(text);
-        const int wideSize = static_cast<int>(wide.size());
-        if (wideSize == 0) {
-            return ERROR_NO_UNICODE_TRANSLATION;
-        }
-
-        // Best-fit would write lookalikes ("l" for an l with stroke, a real backslash or quote for
-        // their fullwidth forms), which can change what a batch file does. A UTF-8 system code page
-        // takes no such flag, and needs none.
-        const UINT codePage = GetACP();
-        const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
-        const int size = WideCharToMultiByte(codePage, flags, wide.data(), wideSize, nullptr, 0,
-                                             nullptr, nullptr);
-        if (size <= 0) {
-            return GetLastError();
-        }
-        bytes.resize(static_cast<std::size_t>(size));
-        WideCharToMultiByte(codePage, flags, wide.data(), wideSize, bytes.data(), size, nullptr,
-                            nullptr);
+// text converted to the ANSI code page, added to bytes; the error when it cannot be converted.
+DWORD AppendAnsiBytes(std::string_view text, UINT codePage, std::string& bytes) {
+    if (text.empty()) {
+        return ERROR_SUCCESS;
     }
-    bytes += "\r\n";
+    const std::wstring wide = win32::Widen(text);
+    const int wideSize = static_cast<int>(wide.size());
+    if (wideSize == 0) {
+        return ERROR_NO_UNICODE_TRANSLATION;
+    }
+    // Best-fit would write lookalikes ("l" for an l with stroke, a real backslash or quote for
+    // their fullwidth forms), which can change what a batch file does. A UTF-8 system code page
+    // takes no such flag, and needs none.
+    const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const int size =
+        WideCharToMultiByte(codePage, flags, wide.data(), wideSize, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) {
+        return GetLastError();
+    }
+    const std::size_t start = bytes.size();
+    bytes.resize(start + static_cast<std::size_t>(size));
+    WideCharToMultiByte(codePage, flags, wide.data(), wideSize, bytes.data() + start, size, nullptr,
+                        nullptr);
     return ERROR_SUCCESS;
 }
 
@@ -211,13 +205,35 @@ DWORD WriteBytesTo(const std::string& filePath, std::string_view bytes, bool ove
                      : AppendToFile(target, bytes, stopAfter);
 }
 
-DWORD SaveBytes(const std::string& filePath, const std::string& text, bool overwrite,
-                std::optional<std::uint64_t> stopAfter) {
-    std::string bytes;
-    if (const DWORD error = AnsiFileBytes(text, bytes); error != ERROR_SUCCESS) {
+// text as the file holds it: ANSI code page bytes and one CR LF, or the conversion's error.
+// A text that begins with the one converted last, which ends in a plain ASCII character (so on a
+// whole character), has only its new part converted: a log that grows by an entry costs each save
+// the same, however long it is.
+DWORD FileBytes(const std::string& text, ConvertedText& converted, std::string& bytes) {
+    if (text.size() > static_cast<std::size_t>(INT_MAX)) {
+        return ERROR_FILE_TOO_LARGE;
+    }
+    const UINT codePage = GetACP();
+    const bool grown = codePage == converted.CodePage && !converted.Text.empty() &&
+                       static_cast<unsigned char>(converted.Text.back()) < 0x80 &&
+                       text.starts_with(converted.Text);
+    if (!grown) {
+        converted.Text.clear();
+        converted.Bytes.clear();
+    }
+    converted.CodePage = codePage;
+    const DWORD error = AppendAnsiBytes(std::string_view(text).substr(converted.Text.size()),
+                                        codePage, converted.Bytes);
+    if (error != ERROR_SUCCESS) {
+        converted.Text.clear();
+        converted.Bytes.clear();
         return error;
     }
-    return WriteBytesTo(filePath, bytes, overwrite, stopAfter);
+    converted.Text.append(text, converted.Text.size());
+    bytes.reserve(converted.Bytes.size() + 2);
+    bytes = converted.Bytes;
+    bytes += "\r\n";
+    return ERROR_SUCCESS;
 }
 
 } // namespace
@@ -253,13 +269,18 @@ bool Win32TextFileWriter::SaveTextToFile(const std::string& filePath, const std:
         if (failure_) {
             stopAfter = failure_->AfterBytes;
         }
-        const DWORD error = SaveBytes(filePath, text, overwrite, stopAfter);
+        std::string bytes;
+        DWORD error = FileBytes(text, converted_, bytes);
+        if (error == ERROR_SUCCESS) {
+            error = WriteBytesTo(filePath, bytes, overwrite, stopAfter);
+        }
         if (error != ERROR_SUCCESS && reason != nullptr) {
             *reason = win32::ErrorText(error);
         }
         return error == ERROR_SUCCESS;
     } catch (...) {
         // Out of memory: not even the reason can be written then.
+        converted_ = {};
         return false;
     }
 }

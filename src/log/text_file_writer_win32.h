@@ -9,6 +9,14 @@
 
 namespace tolvane {
 
+// A text converted to a file's bytes in a code page (without the final CR LF), kept so that a
+// text grown from it converts only its new part.
+struct ConvertedText {
+    std::string Text;
+    std::string Bytes;
+    unsigned CodePage = 0;
+};
+
 // Writes through the wide file calls. Replacing goes through a temporary file beside the target
 // that is flushed and then moved over it, so a failure at any point leaves the old file as it
 // was; a failed append takes back what it added. A read-only target is refused in both modes.
@@ -34,6 +42,7 @@ public:
 
 private:
     std::optional<InjectedWriteFailure> failure_;
+    ConvertedText converted_;
 };
 
 // Writes bytes as they are, replacing the file as SaveTextToFile does (overwrite true) or adding

@@ -97,6 +97,17 @@ TEST_F(Win32TextFileWriterTest, TextGoesInTheAnsiCodePageWithoutLookalikesNamesI
         Save("caf\u00e9 \u20ac5 \u0142\u2603\uff3c\uff02 a\xff!", true, L"\u0142\u2603.txt"));
     EXPECT_EQ(Read(L"\u0142\u2603.txt"), "caf\xe9 \x80"
                                          "5 ???? a?!\r\n");
+    // A log grown by an entry, then one edited before its end: each file holds its whole text.
+    const std::pair<std::string, std::string> saves[] = {{"caf\u00e9.", "caf\xe9.\r\n"},
+                                                         {"caf\u00e9.\r\n\u20ac1",
+                                                          "caf\xe9.\r\n\x80"
+                                                          "1\r\n"},
+                                                         {"cafe.\r\n\u20ac1", "cafe.\r\n\x80"
+                                                                              "1\r\n"}};
+    for (const auto& [log, bytes] : saves) {
+        ASSERT_TRUE(Save(log, true));
+        EXPECT_EQ(Read(), bytes);
+    }
 }
 
 TEST_F(Win32TextFileWriterTest, RelativeAndOverlongPathsReachTheirFiles) {
