@@ -178,7 +178,17 @@ DWORD StartChildProcess(const ResolvedCommand& command, std::int32_t windowStyle
 
 // A console host started ahead of the pass it serves: loaded, its console made and hidden, it
 // waits to be told its command, so that the pass starts about as fast as one without a host.
+// One that no pass took (its process handle not handed on) is ended with it: it has nothing to
+// lose, and would otherwise wait, hidden, until the program ends.
 struct Win32ProcessHost::SpareHost {
+    SpareHost() = default;
+    SpareHost(const SpareHost&) = delete;
+    SpareHost& operator=(const SpareHost&) = delete;
+    ~SpareHost() {
+        if (Process) {
+            TerminateProcess(Process.Get(), ERROR_CANCELLED);
+        }
+    }
     std::shared_ptr<RecordFile> Record;
     ScopedHandle Go;
     ScopedHandle Started;
@@ -190,12 +200,7 @@ Win32ProcessHost::Win32ProcessHost() : consoleHostPath_(OwnProgramPath()) {}
 Win32ProcessHost::Win32ProcessHost(std::wstring consoleHostPath)
     : consoleHostPath_(std::move(consoleHostPath)) {}
 
-// A host that no pass will use has nothing to lose.
-Win32ProcessHost::~Win32ProcessHost() {
-    if (spare_) {
-        TerminateProcess(spare_->Process.Get(), ERROR_CANCELLED);
-    }
-}
+Win32ProcessHost::~Win32ProcessHost() = default;
 
 // The host waits on the program's own handle, inherited, so that it never outlives the program.
 std::unique_ptr<Win32ProcessHost::SpareHost> Win32ProcessHost::PrepareHost(std::string& reason) {
