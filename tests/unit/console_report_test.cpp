@@ -57,8 +57,8 @@ TEST(ConsoleReport, TheReportsFileStandsBesideTheLogAndEachReportNamesItsPass) {
     EXPECT_EQ(ReportFilePath("notes"), "notes.reports.txt");
     EXPECT_EQ(ReportFilePath("RUN.TXT"), "RUN.reports.txt");
     EXPECT_EQ(ReportFilePath("a.txt.bak"), "a.txt.bak.reports.txt");
-    EXPECT_EQ(ReportHeader("d:", "chkdsk d: /X", "10:00:00", "10:00:07", "1"),
-              "Drive [D:]  Command:  chkdsk d: /X  Started:  10:00:00  /  Completed:  10:00:07"
+    EXPECT_EQ(ReportHeader("z:", "chkdsk z: /X", "10:00:00", "10:00:07", "1"),
+              "Drive [Z:]  Command:  chkdsk z: /X  Started:  10:00:00  /  Completed:  10:00:07"
               "  Errorlevel:  1\r\n");
 }
 

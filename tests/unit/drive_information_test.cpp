@@ -63,6 +63,7 @@ TEST_F(DriveInfoTest, SettingADriveNormalisesItAndReadsItsTypeEveryTime) {
     }
     EXPECT_EQ(FormatSize(10236, false, {",", "."}), "10.00 KB"); // 9.996: rounded once, in
     EXPECT_EQ(FormatSize(102359, true, {",", "."}), "100.0 KB (102,359 bytes)"); // its digits
+    EXPECT_EQ(FormatSize(1536, false, {",", "."}), "1.50 KB");
     EXPECT_EQ(FormatSize(1, false, {}) + FormatSize(1023, false, {}), "1 byte1,023 bytes");
     EXPECT_EQ(FormatSize(100 * 1024, false, {}) + FormatSize(99 * 1024 + 1023, false, {}),
               "100 KB100.0 KB"); // 99.999 KB shows one decimal, 100 none
