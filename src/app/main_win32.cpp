@@ -144,10 +144,9 @@ void ShowFailure(std::string_view error) noexcept {
 
 #if defined(__GLIBCXX__)
 // The barrier of wWinMain shows every exception in a box; what still reaches std::terminate
-// (a throw from a noexcept function, or from the console host before the barrier) ends the
-// program as before, by abort. libstdc++'s own handler would first print the exception's type
-// to standard error, which nobody reads for this program, and its demangler and printf come to
-// some 45 KB of the file.
+// (a throw from a noexcept function) ends the program as before, by abort. libstdc++'s own handler
+// would first print the exception's type to standard error, which nobody reads for this program,
+// and its demangler and printf come to some 45 KB of the file.
 namespace __gnu_cxx {
 void __verbose_terminate_handler() {
     std::abort();
