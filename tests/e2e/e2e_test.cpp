@@ -4,7 +4,6 @@
 
 #include <dbt.h>
 #include <dlgs.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -48,19 +47,6 @@ bool PressAltAnd(HWND window, WORD key, WORD next = 0) {
     return WaitUntil([window] { return GetForegroundWindow() == window; },
                      std::chrono::seconds(3)) &&
            SendInput(count, keys, sizeof(INPUT)) == count;
-}
-
-std::vector<PROCESSENTRY32W> Processes() {
-    std::vector<PROCESSENTRY32W> all;
-    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot, &entry); more;
-         more = Process32NextW(snapshot, &entry)) {
-        all.push_back(entry);
-    }
-    CloseHandle(snapshot);
-    return all;
 }
 
 // Alone in its folder, the program has no help document beside it.

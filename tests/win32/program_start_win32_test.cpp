@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <tlhelp32.h>
-
 #include <algorithm>
 
 #include "win32_test_support.h"
@@ -85,12 +83,8 @@ TEST(Win32Launcher, TheConsoleHostKeepsTheCommandsCodeAndTextOnlyWhenItSawItsEnd
             HWND console = FindWindowW(nullptr, title.c_str());
             return console && IsWindowVisible(console) && GetForegroundWindow() == console;
         }));
-        PROCESSENTRY32W entry{};
-        entry.dwSize = sizeof(entry);
-        const win32::ScopedHandle all(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-        for (BOOL more = Process32FirstW(all.Get(), &entry); more && closed;
-             more = Process32NextW(all.Get(), &entry)) {
-            if (entry.th32ParentProcessID == GetCurrentProcessId() &&
+        for (const PROCESSENTRY32W& entry : Processes()) {
+            if (closed && entry.th32ParentProcessID == GetCurrentProcessId() &&
                 _wcsicmp(entry.szExeFile, L"tolvane.exe") == 0) {
                 const win32::ScopedHandle helper(
                     OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID));

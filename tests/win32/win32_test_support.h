@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
@@ -143,6 +145,20 @@ inline bool ChooseListItem(HWND list, const std::wstring& beginning) {
     SendBriefly(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), CBN_SELCHANGE),
                 reinterpret_cast<LPARAM>(list));
     return index >= 0;
+}
+
+// Every process running now.
+inline std::vector<PROCESSENTRY32W> Processes() {
+    std::vector<PROCESSENTRY32W> all;
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
+        all.push_back(entry);
+    }
+    CloseHandle(snapshot);
+    return all;
 }
 
 inline std::vector<HWND> TopLevelWindows(DWORD processId,
