@@ -146,7 +146,10 @@ std::optional<ConsoleRequest> AwaitRequest(const HostArguments& arguments) {
 int RunConsoleHost(const HostArguments& arguments) {
     ScopedHandle output;
     DWORD consoleError = 0;
-    const bool inOwnConsole = MakeConsole(output, consoleError);
+    // A console that could not be made is tried once more: Wine's was seen to fail so once
+    // ("Invalid function") on a loaded machine, which would have cost the pass its report.
+    const bool inOwnConsole =
+        MakeConsole(output, consoleError) || MakeConsole(output, consoleError);
     if (inOwnConsole) {
         EnlargeBuffer(output.Get());
     }
